@@ -1,0 +1,239 @@
+#include "app/CommonFunction.h"
+
+#include "app/Seams.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace vestrel {
+
+namespace {
+
+// A decimal value as sign, digit string and power of ten: value = digits * 10^exponent.
+struct Decimal {
+    bool negative = false;
+    std::string digits; // no leading zeros except a lone "0"
+    int exponent = 0;
+};
+
+std::optional<Decimal> parseDecimal(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.size() > 400) return std::nullopt;
+    Decimal d;
+    int i = 0;
+    const int n = int(t.size());
+    if (t[i] == u'+' || t[i] == u'-') {
+        d.negative = t[i] == u'-';
+        ++i;
+    }
+    bool anyDigit = false;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    for (; i < n; ++i) {
+        const QChar c = t[i];
+        if (c >= u'0' && c <= u'9') {
+            d.digits.push_back(char(c.unicode()));
+            anyDigit = true;
+            if (inFraction) ++fractionDigits;
+        } else if (c == u'.' && !inFraction) {
+            inFraction = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return std::nullopt;
+    int exp = 0;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+            expNegative = t[i] == u'-';
+            ++i;
+        }
+        bool expDigit = false;
+        for (; i < n && t[i] >= u'0' && t[i] <= u'9'; ++i) {
+            expDigit = true;
+            if (exp < 100000) exp = exp * 10 + (t[i].unicode() - '0');
+        }
+        if (!expDigit) return std::nullopt;
+        if (expNegative) exp = -exp;
+    }
+    if (i != n) return std::nullopt;
+    d.exponent = exp - fractionDigits;
+    const auto firstNonZero = d.digits.find_first_not_of('0');
+    d.digits = firstNonZero == std::string::npos ? "0" : d.digits.substr(firstNonZero);
+    if (d.digits == "0") d.negative = false;
+    return d;
+}
+
+Decimal decimalOf(double v) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    return *parseDecimal(QString::fromLatin1(buf, int(res.ptr - buf)));
+}
+
+// Rounds to `decimals` places after the point, halves away from zero.
+Decimal roundDecimal(Decimal d, int decimals) {
+    const int drop = -decimals - d.exponent;
+    if (drop <= 0) return d;
+    if (drop > int(d.digits.size())) {
+        d.digits = "0";
+        d.exponent = -decimals;
+        d.negative = false;
+        return d;
+    }
+    const bool up = d.digits[d.digits.size() - size_t(drop)] >= '5';
+    d.digits.resize(d.digits.size() - size_t(drop));
+    d.exponent += drop;
+    if (d.digits.empty()) d.digits = "0";
+    if (up) {
+        int pos = int(d.digits.size()) - 1;
+        while (pos >= 0 && d.digits[size_t(pos)] == '9') d.digits[size_t(pos--)] = '0';
+        if (pos < 0)
+            d.digits.insert(d.digits.begin(), '1');
+        else
+            d.digits[size_t(pos)]++;
+    }
+    const auto firstNonZero = d.digits.find_first_not_of('0');
+    d.digits = firstNonZero == std::string::npos ? "0" : d.digits.substr(firstNonZero);
+    if (d.digits == "0") d.negative = false;
+    return d;
+}
+
+// Fixed-point text with exactly `minDecimals` or more decimals as held; trailing zeros stripped when asked.
+QString fixedText(const Decimal& d, int decimals, bool stripZeros) {
+    std::string digits = d.digits;
+    int exponent = d.exponent;
+    // Bring the value to exactly `decimals` places.
+    if (-exponent < decimals) {
+        digits.append(size_t(decimals + exponent), '0');
+        exponent = -decimals;
+    }
+    const int fraction = -exponent;
+    std::string intPart, fracPart;
+    if (fraction <= 0) {
+        intPart = digits + std::string(size_t(-fraction), '0');
+    } else if (int(digits.size()) > fraction) {
+        intPart = digits.substr(0, digits.size() - size_t(fraction));
+        fracPart = digits.substr(digits.size() - size_t(fraction));
+    } else {
+        intPart = "0";
+        fracPart = std::string(size_t(fraction) - digits.size(), '0') + digits;
+    }
+    if (stripZeros) {
+        while (!fracPart.empty() && fracPart.back() == '0') fracPart.pop_back();
+    }
+    const auto nz = intPart.find_first_not_of('0');
+    intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
+    const bool zero = intPart == "0" && fracPart.find_first_not_of('0') == std::string::npos;
+    std::string out = (d.negative && !zero) ? "-" : "";
+    out += intPart;
+    if (!fracPart.empty()) out += "." + fracPart;
+    return QString::fromLatin1(out.c_str());
+}
+
+std::optional<Decimal> decimalOfVariant(const QVariant& value) {
+    if (value.isNull() || !value.isValid()) return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double v = value.toDouble();
+        if (!std::isfinite(v)) return std::nullopt;
+        return decimalOf(v);
+    }
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return parseDecimal(value.toString());
+    case QMetaType::Bool:
+        return parseDecimal(value.toBool() ? QStringLiteral("-1") : QStringLiteral("0"));
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+        return parseDecimal(value.toString());
+    default:
+        return std::nullopt;
+    }
+}
+
+double toDoubleChecked(const QString& text) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0.0;
+}
+
+} // namespace
+
+bool IsNumeric(const QString& text) { return ParseNumber(text).has_value(); }
+
+std::optional<double> ParseNumber(const QString& text) {
+    const auto d = parseDecimal(text);
+    if (!d) return std::nullopt;
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+double ToDouble(const QVariant& value, int digits) {
+    const auto d = decimalOfVariant(value);
+    if (!d) return 0.0;
+    const int n = digits > 2 ? digits : 2;
+    return toDoubleChecked(fixedText(roundDecimal(*d, n), n, false));
+}
+
+QString FormatTwoDecimals(const QVariant& value) {
+    const auto d = decimalOfVariant(value);
+    if (!d || d->digits == "0") return {};
+    return fixedText(roundDecimal(*d, 2), 2, false);
+}
+
+qint32 ToLong(const QVariant& value) {
+    const auto d = decimalOfVariant(value);
+    if (!d) return 0;
+    const double v = toDoubleChecked(fixedText(*d, 0, true));
+    const double r = std::nearbyint(v); // the default rounding mode sends halves to the even neighbour
+    if (r >= double(INT_MAX)) return INT_MAX;
+    if (r <= double(INT_MIN)) return INT_MIN;
+    return qint32(r);
+}
+
+std::optional<double> PercentToDouble(const QString& text) {
+    if (text.isEmpty()) return 0.0;
+    const QString t = text.trimmed();
+    if (t.endsWith(u'%')) {
+        const auto v = ParseNumber(t.chopped(1));
+        if (!v) return std::nullopt;
+        return *v / 100.0;
+    }
+    const auto v = ParseNumber(t);
+    if (!v) return std::nullopt;
+    // A plain 1 is read as one per cent, like every other whole number.
+    return *v >= 1.0 ? *v / 100.0 : *v;
+}
+
+float ScreenWidthPixels() { return float(screenWidthPixels()); }
+
+QString GeneralNumberText(double value) {
+    if (!std::isfinite(value)) return QStringLiteral("0");
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", value); // 15 significant digits
+    const auto d = parseDecimal(QString::fromLatin1(buf));
+    if (!d) return QStringLiteral("0");
+    return fixedText(*d, 0, true);
+}
+
+QString RoundedDecimalText(const QString& numericText, int decimals) {
+    const auto d = parseDecimal(numericText);
+    if (!d) return {};
+    return fixedText(roundDecimal(*d, decimals), decimals, false);
+}
+
+} // namespace vestrel

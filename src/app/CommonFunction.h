@@ -1,0 +1,37 @@
+#pragma once
+// Conversions between cell texts and numbers, shared by every window and by the run.
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace vestrel {
+
+// The one numeric test of the program: optional blanks around, optional sign, digits with an optional
+// decimal point (full stop), optional exponent. Letters, group separators, "inf" and "nan" are refused.
+bool IsNumeric(const QString& text);
+// The value of a numeric text (see IsNumeric); std::nullopt for anything else.
+std::optional<double> ParseNumber(const QString& text);
+
+// A number or numeric text rounded to max(digits, 2) decimals, halves away from zero, on the decimal value
+// as a person reads it (2.675 gives 2.68). Null, empty and non-numeric values give 0.
+double ToDouble(const QVariant& value, int digits = 0);
+// "0.00" text of a numeric value; 0, Null and non-numeric values give the empty text.
+QString FormatTwoDecimals(const QVariant& value);
+// A numeric value rounded to a whole number, halves to the even neighbour; anything else 0.
+qint32 ToLong(const QVariant& value);
+// Text that may carry a percentage: "" gives 0; "5%" gives 0.05; a plain v gives v / 100 when v >= 1 and v
+// itself when v < 1. std::nullopt when the text is neither a number nor a number followed by "%".
+std::optional<double> PercentToDouble(const QString& text);
+// The screen width in pixels (through the screen seam).
+float ScreenWidthPixels();
+
+// General number text: at most 15 significant digits, no trailing zeros, no exponent, no group separator,
+// a full stop as decimal separator (2.5 * 10 gives "25", 0.1 * 3 gives "0.3").
+QString GeneralNumberText(double value);
+
+// Decimal text rounded to a number of decimals, halves away from zero, trailing zeros kept
+// (RoundedDecimalText("2.675", 2) == "2.68"). Empty for non-numeric input.
+QString RoundedDecimalText(const QString& numericText, int decimals);
+
+} // namespace vestrel

@@ -1,0 +1,21 @@
+#pragma once
+// Whole text files in the system's 8-bit code page (UTF-8 where the system has none).
+
+#include <QString>
+
+namespace vestrel {
+
+// Creates or truncates folder/fileName, writes text followed by CR LF. False on any failure.
+bool WriteTextFile(const QString& fileName, const QString& folder, const QString& text);
+bool WriteTextFileAt(const QString& path, const QString& text);
+// A line ends at CR LF or a lone CR; a lone LF stays in the text. allLines false: the first line;
+// true: all lines joined without separators. A missing or unreadable file gives "".
+QString ReadTextFile(const QString& path, bool allLines);
+// False for an empty path and for folders.
+bool FileExists(const QString& path);
+
+// Text encoded as the files are written (for example the solver's command script).
+QByteArray EncodeSystemText(const QString& text);
+QString DecodeSystemText(const QByteArray& bytes);
+
+} // namespace vestrel

@@ -1,0 +1,93 @@
+#include "app/gui/QtInteraction.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+namespace vestrel {
+
+MsgResult QtInteraction::message(const Message& m) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(m.title.isEmpty() ? productName() : m.title);
+    box.setText(m.text);
+    switch (m.icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (m.buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        return m.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+    }
+}
+
+QString QtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString pattern = parts[i + 1];
+        if (!description.contains(pattern)) description += QStringLiteral(" (%1)").arg(pattern);
+        out << description;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString QtInteraction::fileDialog(const FileDialogRequest& r) {
+    QFileDialog dialog(QApplication::activeWindow(), r.title, r.folder, QtFileFilter(r.filter));
+    dialog.setAcceptMode(r.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.kind == FileDialogRequest::Kind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtInteraction::openWithSystem(const QString& pathOrUrl) {
+    const QUrl url = pathOrUrl.contains(QStringLiteral("://")) ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+void InstallQtSeams() {
+    static QtInteraction qt;
+    setDefaultInteraction(&qt);
+    setScreenWidthProvider([] {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? double(screen->geometry().width()) : 1024.0;
+    });
+}
+
+} // namespace vestrel

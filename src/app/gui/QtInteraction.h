@@ -1,0 +1,21 @@
+#pragma once
+// The real dialogs behind the interaction seam.
+
+#include "app/Seams.h"
+
+namespace vestrel {
+
+class QtInteraction : public Interaction {
+public:
+    MsgResult message(const Message& m) override;
+    QString fileDialog(const FileDialogRequest& r) override;
+    bool openWithSystem(const QString& pathOrUrl) override;
+};
+
+// Installs QtInteraction as the default handler and the real screen width; called once by main().
+void InstallQtSeams();
+
+// Turns "description|pattern|description|pattern" into Qt's "description (pattern);;..." form.
+QString QtFileFilter(const QString& filter);
+
+} // namespace vestrel

@@ -1,0 +1,40 @@
+#pragma once
+// How windows reach each other. Each window exists once, is loaded on first use and brought forward when
+// asked for again. The functions are defined beside the windows they serve (hub_*.cpp).
+
+#include "catalogue/Mei.h"
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace vestrel::hub {
+
+// Main window (app).
+void showStartWindow(); // the splash, which opens the main window
+QWidget* mainWindow(); // created on first call
+void showCatalogueWindow(); // with the loading note
+void showHistoryWindow();   // with the loading note
+
+// Catalogue (catalogue): frmKucun, frmUpdate; selection dialog frmSelect; calculator frmTest.
+QWidget* catalogueWindow(bool* loadedNow = nullptr); // loads it if needed; does not show it
+bool isCatalogueWindowLoaded();
+void refreshCatalogueList(); // addLIST on a loaded catalogue window
+void showEntryForm(qint32 meiId);
+void showSelectDialog(const QString& callerForm); // "frmMain" or "frmTest"
+void showCalculator();
+void calculatorSetTxtValue(const QList<Mei>& lots);
+
+// Blending panel of the main window (blending).
+void panelSetTxtValue(const QList<Mei>& lots);
+
+// History (history): frmLishi.
+QWidget* historyWindow(bool* loadedNow = nullptr); // loads it if needed; does not show it
+// After a run stored a set: shown non-modally; a window loaded by this call lists the new set first.
+void showHistoryAfterRun();
+
+// Closes every window of the program (exit).
+void closeAllWindows();
+
+} // namespace vestrel::hub

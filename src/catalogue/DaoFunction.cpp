@@ -1,0 +1,133 @@
+#include "catalogue/DaoFunction.h"
+
+#include "app/CommonFunction.h"
+#include "data/Dbconnection.h"
+#include "data/Schema.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace vestrel {
+
+namespace {
+
+// Closes the shared connection when the operation ends, whatever the outcome.
+struct DbScope {
+    bool ok = OpenDb();
+    ~DbScope() {
+        if (ok) CloseDb();
+    }
+};
+
+void readLot(const QSqlQuery& q, Mei& lot) {
+    lot.MingCheng = q.value(QStringLiteral("Name")).toString();
+    lot.LeiXing = qint16(ToLong(q.value(QStringLiteral("leixing"))));
+    for (const QualityIndex& idx : QualityIndices()) lot.*idx.member = ToDouble(q.value(QLatin1String(idx.column)));
+    lot.Kucun = ToDouble(q.value(QStringLiteral("kucun")));
+    lot.JiaGe = ToDouble(q.value(QStringLiteral("JiaGe")));
+}
+
+void bindLot(QSqlQuery& q, const Mei& lot) {
+    q.bindValue(QStringLiteral(":leixing"), int(lot.LeiXing));
+    q.bindValue(QStringLiteral(":Name"), lot.MingCheng);
+    for (const QualityIndex& idx : QualityIndices())
+        q.bindValue(QStringLiteral(":") + QLatin1String(idx.column), lot.*idx.member);
+    q.bindValue(QStringLiteral(":kucun"), lot.Kucun);
+    q.bindValue(QStringLiteral(":JiaGe"), lot.JiaGe);
+    q.bindValue(QStringLiteral(":riqi"), lot.Riqi.isValid() ? QVariant(DbDateTimeText(lot.Riqi)) : QVariant());
+}
+
+QString lotColumns() {
+    return QStringLiteral("leixing, Name, ") + IndexColumns().join(QStringLiteral(", ")) +
+           QStringLiteral(", kucun, JiaGe, riqi");
+}
+
+QString lotPlaceholders() {
+    QStringList p{QStringLiteral(":leixing"), QStringLiteral(":Name")};
+    for (const QString& c : IndexColumns()) p << QStringLiteral(":") + c;
+    p << QStringLiteral(":kucun") << QStringLiteral(":JiaGe") << QStringLiteral(":riqi");
+    return p.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+SaveResult SaveMei(const Mei& lot) {
+    DbScope db;
+    if (!db.ok) return SaveResult::Failed;
+    QSqlQuery q(Conn());
+    if (lot.id <= 0) {
+        q.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(lotColumns(), lotPlaceholders()));
+        bindLot(q, lot);
+        return q.exec() ? SaveResult::Saved : (Failed(q), SaveResult::Failed);
+    }
+    QStringList sets;
+    const QStringList cols = lotColumns().split(QStringLiteral(", "));
+    const QStringList holders = lotPlaceholders().split(QStringLiteral(", "));
+    for (int i = 0; i < cols.size(); ++i) sets << cols[i] + QStringLiteral("=") + holders[i];
+    q.prepare(QStringLiteral("UPDATE meitan SET %1 WHERE id=:id").arg(sets.join(QStringLiteral(", "))));
+    bindLot(q, lot);
+    q.bindValue(QStringLiteral(":id"), lot.id);
+    if (!q.exec()) return Failed(q), SaveResult::Failed;
+    return q.numRowsAffected() > 0 ? SaveResult::Saved : SaveResult::Vanished;
+}
+
+std::optional<Mei> LoadMei(qint32 id) {
+    DbScope db;
+    if (!db.ok) return std::nullopt;
+    QSqlQuery q(Conn());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id=:id"));
+    q.bindValue(QStringLiteral(":id"), id);
+    if (!q.exec()) return Failed(q), std::nullopt;
+    Mei lot;
+    if (q.next()) readLot(q, lot);
+    return lot;
+}
+
+bool DeleteMei(qint32 id) { return DeleteMeis({id}); }
+
+bool DeleteMeis(const QList<qint32>& ids) {
+    DbScope db;
+    if (!db.ok) return false;
+    DbTransaction tx;
+    if (!tx.active()) return false;
+    QSqlQuery q(Conn());
+    q.prepare(QStringLiteral("DELETE FROM meitan WHERE id=:id"));
+    for (qint32 id : ids) {
+        q.bindValue(QStringLiteral(":id"), id);
+        if (!q.exec()) return Failed(q);
+    }
+    return tx.commit();
+}
+
+std::optional<qint64> CountMeitan() {
+    DbScope db;
+    if (!db.ok) return std::nullopt;
+    QSqlQuery q(Conn());
+    if (!q.exec(QStringLiteral("SELECT count(*) AS zongshu FROM meitan")) || !q.next()) return Failed(q), std::nullopt;
+    return q.value(0).toLongLong();
+}
+
+std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
+    QList<Mei> lots;
+    if (ids.isEmpty()) return lots;
+    DbScope db;
+    if (!db.ok) return std::nullopt;
+    QStringList holders;
+    for (qsizetype i = 0; i < ids.size(); ++i) holders << QStringLiteral("?");
+    QSqlQuery q(Conn());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id IN (%1) ORDER BY id").arg(holders.join(u',')));
+    for (qint32 id : ids) q.addBindValue(id);
+    if (!q.exec()) return Failed(q), std::nullopt;
+    while (q.next()) {
+        Mei lot;
+        lot.id = q.value(QStringLiteral("id")).toInt();
+        readLot(q, lot);
+        lots << lot;
+    }
+    return lots;
+}
+
+} // namespace vestrel
