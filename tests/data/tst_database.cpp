@@ -1,0 +1,153 @@
+#include "data/Dbconnection.h"
+#include "data/Schema.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace vestrel;
+
+namespace {
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+}
+} // namespace
+
+class DatabaseTest : public QObject {
+    Q_OBJECT
+private slots:
+    void missingFileCreatedWithSchema() {
+        test::TempProgramFolder folder;
+        QVERIFY(!QFile::exists(folder.dbPath()));
+        QVERIFY2(OpenDb(), qPrintable(LastDbError()));
+        QVERIFY(QFile::exists(folder.dbPath()));
+        const QSqlRecord lots = Conn().record("meitan");
+        for (const char* c : {"id", "Name", "ShuiFen", "Liu", "HuiFen", "HuiFaFen", "GuDingTan", "NeiShui", "ReLiang",
+                              "G", "Y", "KeMoXing", "HuiRongDian", "huishoulv", "kucun", "JiaGe", "leixing", "riqi"})
+            QVERIFY2(lots.contains(c), c);
+        const QSqlRecord shares = Conn().record("Lishi_Peibibiao");
+        for (int k = 1; k <= 10; ++k) QVERIFY(shares.contains(QStringLiteral("d%1").arg(k)));
+        QVERIFY(Conn().record("Lishi_meitan").contains("followid"));
+        QVERIFY(Conn().record("Lishi_fangan").contains("fanganhao"));
+        CloseDb();
+        QCOMPARE(CheckDatabaseFile(folder.dbPath()), QString());
+    }
+
+    void openCloseNesting() {
+        test::TempProgramFolder folder;
+        QVERIFY(OpenDb());
+        QVERIFY(OpenDb()); // nested: shares the open connection
+        QVERIFY(IsDbOpen());
+        CloseDb();
+        QVERIFY(!IsDbOpen());
+        CloseDb(); // closing a closed connection is harmless
+        QVERIFY(OpenDb());
+        CloseDb();
+    }
+
+    void idsNeverReusedAndRunDateDefaults() {
+        test::TempProgramFolder folder;
+        QVERIFY(OpenDb());
+        QSqlQuery q(Conn());
+        QVERIFY(q.exec("INSERT INTO Lishi_fangan (xinxi) VALUES ('a')"));
+        QVERIFY(q.exec("INSERT INTO Lishi_fangan (xinxi) VALUES ('b')"));
+        QVERIFY(q.exec("DELETE FROM Lishi_fangan WHERE id=2"));
+        QVERIFY(q.exec("INSERT INTO Lishi_fangan (xinxi) VALUES ('c')"));
+        QVERIFY(q.exec("SELECT id, riqi FROM Lishi_fangan WHERE xinxi='c'") && q.next());
+        QCOMPARE(q.value(0).toInt(), 3);
+        const QDateTime riqi = QDateTime::fromString(q.value(1).toString(), "yyyy-MM-dd HH:mm:ss");
+        QVERIFY(riqi.isValid());
+        QVERIFY(qAbs(riqi.secsTo(QDateTime::currentDateTime())) < 120); // local time, not UTC
+        CloseDb();
+    }
+
+    void foreignFilesRefusedAndLeftUntouched_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reasonPart");
+        QTest::newRow("empty file") << QByteArray() << QString::fromUtf8("空");
+        QTest::newRow("text file") << QByteArray("Standard Jet DB, not really\r\n") << QString::fromUtf8("格式");
+        QTest::newRow("access-like header") << QByteArray("\x00\x01\x00\x00Standard Jet DB", 19) + QByteArray(2000, 'x')
+                                            << QString::fromUtf8("格式");
+    }
+    void foreignFilesRefusedAndLeftUntouched() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reasonPart);
+        test::TempProgramFolder folder;
+        writeBytes(folder.dbPath(), content);
+        QVERIFY(!OpenDb());
+        QVERIFY(LastDbError().contains("coal.dat"));
+        QVERIFY2(LastDbError().contains(reasonPart), qPrintable(LastDbError()));
+        QCOMPARE(bytesOf(folder.dbPath()), content);
+    }
+
+    void otherProgramsDatabaseRefused() {
+        test::TempProgramFolder folder;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+            db.setDatabaseName(folder.dbPath());
+            QVERIFY(db.open());
+            QSqlQuery(db).exec("CREATE TABLE customers (id INTEGER, name TEXT)");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("other");
+        const QByteArray before = bytesOf(folder.dbPath());
+        QVERIFY(!OpenDb());
+        QVERIFY2(LastDbError().contains("meitan"), qPrintable(LastDbError()));
+        QCOMPARE(bytesOf(folder.dbPath()), before);
+    }
+
+    void damagedDatabaseReportedThroughSeam() {
+        test::TempProgramFolder folder;
+        QVERIFY(OpenDb());
+        CloseDb();
+        QByteArray bytes = bytesOf(folder.dbPath());
+        bytes.truncate(100); // the header survives, the tables do not
+        writeBytes(folder.dbPath(), bytes);
+        QVERIFY(!OpenDb());
+        test::ScriptedInteraction ui;
+        ReportDbError();
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY(ui.messages().first().text.contains("coal.dat"));
+        QCOMPARE(ui.messages().first().icon, MsgIcon::Critical);
+        QCOMPARE(bytesOf(folder.dbPath()), bytes);
+    }
+
+    void missingFolderGivesMessageNotCrash() {
+        test::TempProgramFolder folder;
+        SetDbPath(folder.filePath("no/such/folder/coal.dat"));
+        QVERIFY(!OpenDb());
+        QVERIFY(LastDbError().contains("coal.dat"));
+    }
+
+    void transactionRollsBackUnlessCommitted() {
+        test::TempProgramFolder folder;
+        QVERIFY(OpenDb());
+        {
+            DbTransaction tx;
+            QVERIFY(tx.active());
+            QVERIFY(QSqlQuery(Conn()).exec("INSERT INTO meitan (Name) VALUES ('x')"));
+        }
+        QSqlQuery q(Conn());
+        QVERIFY(q.exec("SELECT count(*) FROM meitan") && q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        {
+            DbTransaction tx;
+            QVERIFY(QSqlQuery(Conn()).exec("INSERT INTO meitan (Name) VALUES ('y')"));
+            QVERIFY(tx.commit());
+        }
+        QVERIFY(q.exec("SELECT count(*) FROM meitan") && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        CloseDb();
+    }
+};
+
+QTEST_GUILESS_MAIN(DatabaseTest)
+#include "tst_database.moc"
