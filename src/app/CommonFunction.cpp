@@ -91,7 +91,8 @@ Decimal roundDecimal(Decimal d, int decimals) {
     if (d.digits.empty()) d.digits = "0";
     if (up) {
         int pos = int(d.digits.size()) - 1;
-        while (pos >= 0 && d.digits[size_t(pos)] == '9') d.digits[size_t(pos--)] = '0';
+        while (pos >= 0 && d.digits[size_t(pos)] == '9')
+            d.digits[size_t(pos--)] = '0';
         if (pos < 0)
             d.digits.insert(d.digits.begin(), '1');
         else
@@ -124,7 +125,8 @@ QString fixedText(const Decimal& d, int decimals, bool stripZeros) {
         fracPart = std::string(size_t(fraction) - digits.size(), '0') + digits;
     }
     if (stripZeros) {
-        while (!fracPart.empty() && fracPart.back() == '0') fracPart.pop_back();
+        while (!fracPart.empty() && fracPart.back() == '0')
+            fracPart.pop_back();
     }
     const auto nz = intPart.find_first_not_of('0');
     intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
@@ -171,7 +173,9 @@ double toDoubleChecked(const QString& text) {
 
 } // namespace
 
-bool IsNumeric(const QString& text) { return ParseNumber(text).has_value(); }
+bool IsNumeric(const QString& text) {
+    return ParseNumber(text).has_value();
+}
 
 std::optional<double> ParseNumber(const QString& text) {
     const auto d = parseDecimal(text);
@@ -219,7 +223,9 @@ std::optional<double> PercentToDouble(const QString& text) {
     return *v >= 1.0 ? *v / 100.0 : *v;
 }
 
-float ScreenWidthPixels() { return float(screenWidthPixels()); }
+float ScreenWidthPixels() {
+    return float(screenWidthPixels());
+}
 
 QString GeneralNumberText(double value) {
     if (!std::isfinite(value)) return QStringLiteral("0");

@@ -33,30 +33,52 @@ std::function<double()> g_screenWidth;
 
 } // namespace
 
-Interaction& interaction() { return g_current ? *g_current : *g_default; }
+Interaction& interaction() {
+    return g_current ? *g_current : *g_default;
+}
 
-void setInteraction(Interaction* handler) { g_current = handler; }
+void setInteraction(Interaction* handler) {
+    g_current = handler;
+}
 
-void setDefaultInteraction(Interaction* handler) { g_default = handler ? handler : &g_silent; }
+void setDefaultInteraction(Interaction* handler) {
+    g_default = handler ? handler : &g_silent;
+}
 
 MsgResult showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) {
     return interaction().message(Message{text, title, icon, buttons});
 }
 
-QString programFolder() { return g_programFolder.isEmpty() ? QDir::currentPath() : g_programFolder; }
+QString programFolder() {
+    return g_programFolder.isEmpty() ? QDir::currentPath() : g_programFolder;
+}
 
-void setProgramFolder(const QString& folder) { g_programFolder = QDir::cleanPath(folder); }
+void setProgramFolder(const QString& folder) {
+    g_programFolder = QDir::cleanPath(folder);
+}
 
-QString programPath(const QString& relative) { return QDir(programFolder()).filePath(relative); }
+QString programPath(const QString& relative) {
+    return QDir(programFolder()).filePath(relative);
+}
 
-QDateTime now() { return g_clock ? g_clock() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return g_clock ? g_clock() : QDateTime::currentDateTime();
+}
 
-void setClock(std::function<QDateTime()> clock) { g_clock = std::move(clock); }
+void setClock(std::function<QDateTime()> clock) {
+    g_clock = std::move(clock);
+}
 
-double screenWidthPixels() { return g_screenWidth ? g_screenWidth() : 1024.0; }
+double screenWidthPixels() {
+    return g_screenWidth ? g_screenWidth() : 1024.0;
+}
 
-void setScreenWidthProvider(std::function<double()> provider) { g_screenWidth = std::move(provider); }
+void setScreenWidthProvider(std::function<double()> provider) {
+    g_screenWidth = std::move(provider);
+}
 
-QString productName() { return QStringLiteral("Vestrel"); }
+QString productName() {
+    return QStringLiteral("Vestrel");
+}
 
 } // namespace vestrel

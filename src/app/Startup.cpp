@@ -20,7 +20,8 @@ QString lockPath(const QString& programFolder) {
 
 } // namespace
 
-InstanceLock::InstanceLock(const QString& programFolder) : m_lock(std::make_unique<QLockFile>(lockPath(programFolder))) {
+InstanceLock::InstanceLock(const QString& programFolder)
+    : m_lock(std::make_unique<QLockFile>(lockPath(programFolder))) {
     m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
     m_acquired = m_lock->tryLock(0);
     if (!m_acquired && m_lock->error() == QLockFile::LockFailedError) {
@@ -33,7 +34,9 @@ InstanceLock::~InstanceLock() {
     if (m_acquired) m_lock->unlock();
 }
 
-QString BackupFolder() { return programPath(QStringLiteral("bakup")); }
+QString BackupFolder() {
+    return programPath(QStringLiteral("bakup"));
+}
 
 StartupResult RunStartup(const QString& programFolder) {
     StartupResult result;

@@ -23,7 +23,8 @@ struct DbScope {
 void readLot(const QSqlQuery& q, Mei& lot) {
     lot.MingCheng = q.value(QStringLiteral("Name")).toString();
     lot.LeiXing = qint16(ToLong(q.value(QStringLiteral("leixing"))));
-    for (const QualityIndex& idx : QualityIndices()) lot.*idx.member = ToDouble(q.value(QLatin1String(idx.column)));
+    for (const QualityIndex& idx : QualityIndices())
+        lot.*idx.member = ToDouble(q.value(QLatin1String(idx.column)));
     lot.Kucun = ToDouble(q.value(QStringLiteral("kucun")));
     lot.JiaGe = ToDouble(q.value(QStringLiteral("JiaGe")));
 }
@@ -45,7 +46,8 @@ QString lotColumns() {
 
 QString lotPlaceholders() {
     QStringList p{QStringLiteral(":leixing"), QStringLiteral(":Name")};
-    for (const QString& c : IndexColumns()) p << QStringLiteral(":") + c;
+    for (const QString& c : IndexColumns())
+        p << QStringLiteral(":") + c;
     p << QStringLiteral(":kucun") << QStringLiteral(":JiaGe") << QStringLiteral(":riqi");
     return p.join(QStringLiteral(", "));
 }
@@ -64,7 +66,8 @@ SaveResult SaveMei(const Mei& lot) {
     QStringList sets;
     const QStringList cols = lotColumns().split(QStringLiteral(", "));
     const QStringList holders = lotPlaceholders().split(QStringLiteral(", "));
-    for (int i = 0; i < cols.size(); ++i) sets << cols[i] + QStringLiteral("=") + holders[i];
+    for (int i = 0; i < cols.size(); ++i)
+        sets << cols[i] + QStringLiteral("=") + holders[i];
     q.prepare(QStringLiteral("UPDATE meitan SET %1 WHERE id=:id").arg(sets.join(QStringLiteral(", "))));
     bindLot(q, lot);
     q.bindValue(QStringLiteral(":id"), lot.id);
@@ -85,7 +88,9 @@ std::optional<Mei> LoadMei(qint32 id) {
     return lot;
 }
 
-bool DeleteMei(qint32 id) { return DeleteMeis({id}); }
+bool DeleteMei(qint32 id) {
+    return DeleteMeis({id});
+}
 
 bool DeleteMeis(const QList<qint32>& ids) {
     DbScope db;
@@ -115,11 +120,13 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
     DbScope db;
     if (!db.ok) return std::nullopt;
     QStringList holders;
-    for (qsizetype i = 0; i < ids.size(); ++i) holders << QStringLiteral("?");
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        holders << QStringLiteral("?");
     QSqlQuery q(Conn());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id IN (%1) ORDER BY id").arg(holders.join(u',')));
-    for (qint32 id : ids) q.addBindValue(id);
+    for (qint32 id : ids)
+        q.addBindValue(id);
     if (!q.exec()) return Failed(q), std::nullopt;
     while (q.next()) {
         Mei lot;

@@ -26,5 +26,4 @@ std::optional<qint64> CountMeitan();
 // filled. Ids that no longer exist are simply missing.
 std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids);
 
-
 } // namespace vestrel

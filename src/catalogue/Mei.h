@@ -8,7 +8,7 @@
 namespace vestrel {
 
 struct Mei {
-    QString MingCheng; // name
+    QString MingCheng;      // name
     double HuiFen = 0;      // ash
     double HuiFaFen = 0;    // volatile matter
     double Liu = 0;         // sulphur
@@ -33,14 +33,14 @@ struct Mei {
 // The twelve quality indices. The column and member names do not describe their content; this table binds
 // them (for example column NeiShui holds silicon).
 struct QualityIndex {
-    const char* column;       // meitan / Lishi_meitan / Lishi_Peibibiao column
-    double Mei::*member;      // Mei property
-    const char16_t* header;   // list header
-    const char* gridBox;      // panel grid cell array
-    const char* targetBox;    // main window target box
-    const char16_t* label;    // target label
-    bool lowerLimit;          // fixed carbon takes a lower limit, every other index an upper one
-    const char* entryBox;     // entry form box
+    const char* column;     // meitan / Lishi_meitan / Lishi_Peibibiao column
+    double Mei::*member;    // Mei property
+    const char16_t* header; // list header
+    const char* gridBox;    // panel grid cell array
+    const char* targetBox;  // main window target box
+    const char16_t* label;  // target label
+    bool lowerLimit;        // fixed carbon takes a lower limit, every other index an upper one
+    const char* entryBox;   // entry form box
 };
 
 // In the order of the index set: total moisture, sulphur, ash, volatile matter, fixed carbon, Si, Fe, V, Ni,

@@ -18,7 +18,9 @@ const char* const kConnectionName = "vestrel_coal";
 QString g_dbPath;
 QString g_lastError;
 
-QString fileLabel(const QString& path) { return QDir::toNativeSeparators(path); }
+QString fileLabel(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 QString sqliteReason(const QSqlError& e) {
     const QString text = e.text().trimmed();
@@ -27,20 +29,25 @@ QString sqliteReason(const QSqlError& e) {
 
 } // namespace
 
-QString DbPath() { return g_dbPath; }
+QString DbPath() {
+    return g_dbPath;
+}
 
 void SetDbPath(const QString& path) {
     if (IsDbOpen()) CloseDb();
     g_dbPath = path;
 }
 
-QString LastDbError() { return g_lastError; }
+QString LastDbError() {
+    return g_lastError;
+}
 
-void SetLastDbError(const QString& text) { g_lastError = text; }
+void SetLastDbError(const QString& text) {
+    g_lastError = text;
+}
 
 bool Failed(const QSqlQuery& query) {
-    g_lastError = QStringLiteral("数据库“%1”操作失败：%2")
-                      .arg(fileLabel(g_dbPath), sqliteReason(query.lastError()));
+    g_lastError = QStringLiteral("数据库“%1”操作失败：%2").arg(fileLabel(g_dbPath), sqliteReason(query.lastError()));
     return false;
 }
 
@@ -87,10 +94,13 @@ bool CreateDatabaseFile(const QString& path) {
         db.setDatabaseName(path);
         if (db.open()) {
             ok = CreateSchema(db);
-            if (!ok) g_lastError = QStringLiteral("无法在“%1”中建立数据表：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
+            if (!ok)
+                g_lastError =
+                    QStringLiteral("无法在“%1”中建立数据表：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
             db.close();
         } else {
-            g_lastError = QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
+            g_lastError =
+                QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
         }
     }
     QSqlDatabase::removeDatabase(name);
@@ -124,7 +134,8 @@ bool OpenDb() {
     db.setDatabaseName(g_dbPath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
     if (!db.open()) {
-        g_lastError = QStringLiteral("无法打开数据库文件“%1”：%2").arg(fileLabel(g_dbPath), sqliteReason(db.lastError()));
+        g_lastError =
+            QStringLiteral("无法打开数据库文件“%1”：%2").arg(fileLabel(g_dbPath), sqliteReason(db.lastError()));
         return false;
     }
     QSqlQuery pragma(db);
@@ -145,12 +156,15 @@ bool IsDbOpen() {
     return QSqlDatabase::database(QLatin1String(kConnectionName), false).isOpen();
 }
 
-QSqlDatabase Conn() { return QSqlDatabase::database(QLatin1String(kConnectionName), false); }
+QSqlDatabase Conn() {
+    return QSqlDatabase::database(QLatin1String(kConnectionName), false);
+}
 
 DbTransaction::DbTransaction() {
     m_active = IsDbOpen() && Conn().transaction();
     if (!m_active)
-        g_lastError = QStringLiteral("数据库“%1”无法开始事务：%2").arg(fileLabel(g_dbPath), sqliteReason(Conn().lastError()));
+        g_lastError =
+            QStringLiteral("数据库“%1”无法开始事务：%2").arg(fileLabel(g_dbPath), sqliteReason(Conn().lastError()));
 }
 
 DbTransaction::~DbTransaction() {
@@ -172,7 +186,9 @@ void DbTransaction::rollback() {
     Conn().rollback();
 }
 
-bool OpenExcelDb(const QString&) { return true; }
+bool OpenExcelDb(const QString&) {
+    return true;
+}
 
 void CloseExcelDb() {}
 

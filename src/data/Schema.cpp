@@ -14,7 +14,8 @@ constexpr int kSchemaVersion = 1;
 
 QString indexColumnsDdl() {
     QStringList parts;
-    for (const QString& c : IndexColumns()) parts << c + QStringLiteral(" REAL");
+    for (const QString& c : IndexColumns())
+        parts << c + QStringLiteral(" REAL");
     return parts.join(QStringLiteral(", "));
 }
 
@@ -27,12 +28,17 @@ QList<TableSpec> requiredTables() {
     QStringList lot = QStringList{QStringLiteral("Name")} + IndexColumns() +
                       QStringList{QStringLiteral("kucun"), QStringLiteral("JiaGe")};
     QStringList shares;
-    for (int k = 1; k <= 10; ++k) shares << QStringLiteral("d%1").arg(k);
+    for (int k = 1; k <= 10; ++k)
+        shares << QStringLiteral("d%1").arg(k);
     return {
-        {QStringLiteral("meitan"), QStringList{QStringLiteral("id"), QStringLiteral("leixing"), QStringLiteral("riqi")} + lot},
-        {QStringLiteral("Lishi_fangan"), {QStringLiteral("id"), QStringLiteral("xinxi"), QStringLiteral("riqi"), QStringLiteral("fanganhao")}},
-        {QStringLiteral("Lishi_meitan"), QStringList{QStringLiteral("id"), QStringLiteral("followid"), QStringLiteral("leixing")} + lot},
-        {QStringLiteral("Lishi_Peibibiao"), QStringList{QStringLiteral("id"), QStringLiteral("followid")} + shares + lot},
+        {QStringLiteral("meitan"),
+         QStringList{QStringLiteral("id"), QStringLiteral("leixing"), QStringLiteral("riqi")} + lot},
+        {QStringLiteral("Lishi_fangan"),
+         {QStringLiteral("id"), QStringLiteral("xinxi"), QStringLiteral("riqi"), QStringLiteral("fanganhao")}},
+        {QStringLiteral("Lishi_meitan"),
+         QStringList{QStringLiteral("id"), QStringLiteral("followid"), QStringLiteral("leixing")} + lot},
+        {QStringLiteral("Lishi_Peibibiao"),
+         QStringList{QStringLiteral("id"), QStringLiteral("followid")} + shares + lot},
     };
 }
 
@@ -40,16 +46,18 @@ QList<TableSpec> requiredTables() {
 
 const QStringList& IndexColumns() {
     static const QStringList columns{
-        QStringLiteral("ShuiFen"), QStringLiteral("Liu"),     QStringLiteral("HuiFen"),   QStringLiteral("HuiFaFen"),
-        QStringLiteral("GuDingTan"), QStringLiteral("NeiShui"), QStringLiteral("ReLiang"), QStringLiteral("G"),
-        QStringLiteral("Y"),       QStringLiteral("KeMoXing"), QStringLiteral("HuiRongDian"), QStringLiteral("huishoulv")};
+        QStringLiteral("ShuiFen"),  QStringLiteral("Liu"),         QStringLiteral("HuiFen"),
+        QStringLiteral("HuiFaFen"), QStringLiteral("GuDingTan"),   QStringLiteral("NeiShui"),
+        QStringLiteral("ReLiang"),  QStringLiteral("G"),           QStringLiteral("Y"),
+        QStringLiteral("KeMoXing"), QStringLiteral("HuiRongDian"), QStringLiteral("huishoulv")};
     return columns;
 }
 
 bool CreateSchema(QSqlDatabase& db) {
     const QString idx = indexColumnsDdl();
     QStringList shares;
-    for (int k = 1; k <= 10; ++k) shares << QStringLiteral("d%1 REAL").arg(k);
+    for (int k = 1; k <= 10; ++k)
+        shares << QStringLiteral("d%1 REAL").arg(k);
     const QStringList statements{
         // AUTOINCREMENT: numbers of deleted rows are never handed out again.
         QStringLiteral("CREATE TABLE meitan (id INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT, %1, kucun REAL, "
@@ -84,7 +92,8 @@ QString CheckSchema(QSqlDatabase& db) {
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
         return QStringLiteral("文件已损坏或不是数据库");
     QStringList present;
-    while (q.next()) present << q.value(0).toString();
+    while (q.next())
+        present << q.value(0).toString();
     q.finish();
     for (const TableSpec& t : requiredTables()) {
         QString actual;
@@ -102,6 +111,8 @@ QString CheckSchema(QSqlDatabase& db) {
     return {};
 }
 
-QString DbDateTimeText(const QDateTime& when) { return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString DbDateTimeText(const QDateTime& when) {
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 } // namespace vestrel

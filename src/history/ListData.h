@@ -14,8 +14,8 @@ struct ListColumn {
 };
 
 struct ListRow {
-    QString text;          // column 0
-    QStringList subItems;  // columns 1 .. n-1
+    QString text;         // column 0
+    QStringList subItems; // columns 1 .. n-1
     bool checked = false;
 };
 
@@ -25,7 +25,9 @@ struct ListData {
 
     int columnCount() const { return int(columns.size()); }
     int rowCount() const { return int(rows.size()); }
-    QString header(int column) const { return column >= 0 && column < columns.size() ? columns[column].header : QString(); }
+    QString header(int column) const {
+        return column >= 0 && column < columns.size() ? columns[column].header : QString();
+    }
     // The text of a cell; empty for a sub-item the row does not have.
     QString cell(int row, int column) const {
         if (row < 0 || row >= rows.size()) return {};

@@ -34,7 +34,8 @@ private slots:
                               "G", "Y", "KeMoXing", "HuiRongDian", "huishoulv", "kucun", "JiaGe", "leixing", "riqi"})
             QVERIFY2(lots.contains(c), c);
         const QSqlRecord shares = Conn().record("Lishi_Peibibiao");
-        for (int k = 1; k <= 10; ++k) QVERIFY(shares.contains(QStringLiteral("d%1").arg(k)));
+        for (int k = 1; k <= 10; ++k)
+            QVERIFY(shares.contains(QStringLiteral("d%1").arg(k)));
         QVERIFY(Conn().record("Lishi_meitan").contains("followid"));
         QVERIFY(Conn().record("Lishi_fangan").contains("fanganhao"));
         CloseDb();
@@ -74,8 +75,8 @@ private slots:
         QTest::addColumn<QString>("reasonPart");
         QTest::newRow("empty file") << QByteArray() << QString::fromUtf8("空");
         QTest::newRow("text file") << QByteArray("Standard Jet DB, not really\r\n") << QString::fromUtf8("格式");
-        QTest::newRow("access-like header") << QByteArray("\x00\x01\x00\x00Standard Jet DB", 19) + QByteArray(2000, 'x')
-                                            << QString::fromUtf8("格式");
+        QTest::newRow("access-like header")
+            << QByteArray("\x00\x01\x00\x00Standard Jet DB", 19) + QByteArray(2000, 'x') << QString::fromUtf8("格式");
     }
     void foreignFilesRefusedAndLeftUntouched() {
         QFETCH(QByteArray, content);

@@ -6,9 +6,13 @@
 
 namespace vestrel::test {
 
-ScriptedInteraction::ScriptedInteraction() { setInteraction(this); }
+ScriptedInteraction::ScriptedInteraction() {
+    setInteraction(this);
+}
 
-ScriptedInteraction::~ScriptedInteraction() { setInteraction(nullptr); }
+ScriptedInteraction::~ScriptedInteraction() {
+    setInteraction(nullptr);
+}
 
 MsgResult ScriptedInteraction::message(const Message& m) {
     calls.append(Call{QStringLiteral("message"), m, {}, {}});
@@ -42,7 +46,8 @@ QList<Message> ScriptedInteraction::messages() const {
 
 QStringList ScriptedInteraction::messageTexts() const {
     QStringList out;
-    for (const Message& m : messages()) out << m.text;
+    for (const Message& m : messages())
+        out << m.text;
     return out;
 }
 
@@ -68,6 +73,8 @@ TempProgramFolder::~TempProgramFolder() {
     SetDbPath(QString());
 }
 
-QString TempProgramFolder::dbPath() const { return m_dir.filePath(QStringLiteral("coal.dat")); }
+QString TempProgramFolder::dbPath() const {
+    return m_dir.filePath(QStringLiteral("coal.dat"));
+}
 
 } // namespace vestrel::test

@@ -16,7 +16,7 @@ namespace vestrel::test {
 // plain OK box) or a file dialog with nothing queued fails the running test instead of blocking.
 class ScriptedInteraction : public Interaction {
 public:
-    ScriptedInteraction();  // installs itself
+    ScriptedInteraction();           // installs itself
     ~ScriptedInteraction() override; // uninstalls itself
 
     struct Call {

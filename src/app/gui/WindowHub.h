@@ -12,8 +12,8 @@ class QWidget;
 namespace vestrel::hub {
 
 // Main window (app).
-void showStartWindow(); // the splash, which opens the main window
-QWidget* mainWindow(); // created on first call
+void showStartWindow();     // the splash, which opens the main window
+QWidget* mainWindow();      // created on first call
 void showCatalogueWindow(); // with the loading note
 void showHistoryWindow();   // with the loading note
 
