@@ -1,38 +1,58 @@
 #include "app/gui/WindowHub.h"
+#include "app/gui/frmConnect.h"
+#include "app/gui/frmLoading.h"
 #include "app/gui/frmMain.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <functional>
 
 namespace vestrel::hub {
 
 namespace {
+
 QPointer<frmMain> g_main;
+
+void bringForward(QWidget* w) {
+    if (!w) return; // the window could not be built; the note is gone and nothing else changes
+    w->show();
+    w->raise();
+    w->activateWindow();
 }
+
+// Shows the loading note and lets it paint before the slow load, then removes it.
+QWidget* loadWithNote(const std::function<QWidget*()>& load) {
+    frmLoading note(g_main);
+    note.show();
+    note.raise();
+    QCoreApplication::processEvents();
+    QWidget* window = load();
+    note.close();
+    return window;
+}
+
+} // namespace
 
 QWidget* mainWindow() {
     if (!g_main) g_main = new frmMain;
     return g_main;
 }
 
-void showStartWindow() { mainWindow()->show(); }
+void showStartWindow() {
+    auto* splash = new frmConnect; // deletes itself when it closes
+    splash->show();
+}
 
 void showCatalogueWindow() {
-    if (QWidget* w = catalogueWindow()) {
-        w->show();
-        w->raise();
-        w->activateWindow();
-    }
+    bringForward(loadWithNote([] { return catalogueWindow(); }));
 }
 
 void showHistoryWindow() {
-    if (QWidget* w = historyWindow()) {
-        w->show();
-        w->raise();
-        w->activateWindow();
-    }
+    bringForward(loadWithNote([] { return historyWindow(); }));
 }
 
-void closeAllWindows() { QApplication::closeAllWindows(); }
+void closeAllWindows() {
+    QApplication::closeAllWindows();
+}
 
 } // namespace vestrel::hub

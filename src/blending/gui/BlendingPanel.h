@@ -1,14 +1,61 @@
 #pragma once
 
+#include "blending/PanelTexts.h"
+
 #include <QWidget>
+#include <array>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
 
 namespace vestrel {
+
+class BlendingGrid;
 
 // The blending panel of the main window: toolbar, ten-row grid, targets, tonnage and the run button.
 class BlendingPanel : public QWidget {
     Q_OBJECT
 public:
     explicit BlendingPanel(QWidget* parent = nullptr);
+
+    // The size the controls were laid out for; the main window scales from there.
+    QSize sizeHint() const override { return m_designSize; }
+
+    BlendingGrid* grid() const { return m_grid; }
+    QLineEdit* targetBox(int index) const { return m_targets[size_t(index)]; } // index as in PanelTexts::targets
+    QLineEdit* tonnesBox() const { return m_tonnes; }
+
+    // Everything the panel's boxes hold right now.
+    PanelTexts panelTexts() const;
+    void setPanelTexts(const PanelTexts& texts);
+
+    // What the run works on. Before the run handler is called the texts are the compacted, checked ones and
+    // PanelLots is rebuilt from them; SingleLotSeen is false when a run starts.
+    PanelState& state() { return m_state; }
+    const QList<Mei>& panelLots() const { return m_state.PanelLots; }
+    bool singleLotSeen() const { return m_state.SingleLotSeen; }
+    void setSingleLotSeen(bool seen) { m_state.SingleLotSeen = seen; }
+
+    // Called after the checks passed; the run itself. By default RunOptimisation, whose outcome the panel shows.
+    void setRunHandler(std::function<void()> handler) { m_runHandler = std::move(handler); }
+
+    // Fills the empty rows (the lot selection dialog).
+    void SetTxtValue(const QList<Mei>& lots);
+
+    // Command1 and toolbar button 4: compacts the rows, shows the first failing check's message or starts
+    // the run.
+    void Command1_Click();
+
+private:
+    BlendingGrid* m_grid = nullptr;
+    std::array<QLineEdit*, kIndexCount> m_targets{};
+    QLineEdit* m_tonnes = nullptr;
+    QPushButton* m_start = nullptr;
+    PanelState m_state;
+    std::function<void()> m_runHandler;
+    bool m_running = false;
+    QSize m_designSize;
 };
 
 } // namespace vestrel

@@ -1,0 +1,115 @@
+#include "blending/Validation.h"
+
+#include "app/CommonFunction.h"
+#include "blending/BlendingTexts.h"
+
+namespace vestrel {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString lotNumber(int row) {
+    return QString::number(row + 1);
+}
+
+QString cellMessage(GridCell cell) {
+    switch (cell) {
+    case CellStock:
+        return QString::fromUtf16(msg::StockNotNumber);
+    case CellPrice:
+        return QString::fromUtf16(msg::PriceNotNumber);
+    default:
+        return QString::fromUtf16(PanelIndices()[size_t(cell - CellSi)].cellMessage);
+    }
+}
+
+} // namespace
+
+bool IsNumberOrEmpty(const QString& text) {
+    return text.isEmpty() || IsNumeric(text);
+}
+
+QString MissingValueMessage(const QString& indexName, int row) {
+    return QStringLiteral("你既然要算") + indexName + QStringLiteral("的指标，但是你参与配煤的第") + lotNumber(row) +
+           QStringLiteral("种煤，没有填写") + indexName + QStringLiteral("的值，这怎么计算？");
+}
+
+QString CheckNamesAndPrices(const PanelTexts& texts) {
+    for (int i = 0; i < kGridRows; ++i) {
+        if (IsRowEmpty(texts, i)) continue;
+        if (texts.cell(i, CellName).isEmpty())
+            return QStringLiteral("第") + lotNumber(i) + QStringLiteral("行的煤名称没有填写，请你填写");
+        if (texts.cell(i, CellPrice).isEmpty())
+            return QStringLiteral("第") + lotNumber(i) + QStringLiteral("行的价格没有填写，请你填写");
+    }
+    return {};
+}
+
+QString ValidateInput(const PanelTexts& texts) {
+    for (auto check : {CheckCellNumbers, CheckTargets, CheckRequiredValues, CheckStock}) {
+        QString m = check(texts);
+        if (!m.isEmpty()) return m;
+    }
+    return {};
+}
+
+QString CheckCellNumbers(const PanelTexts& texts) {
+    for (int i = 0; i < kGridRows; ++i) {
+        for (int c = CellSi; c <= CellPrice; ++c) {
+            if (IsNumberOrEmpty(texts.cell(i, GridCell(c)))) continue;
+            return QStringLiteral("第") + lotNumber(i) + QStringLiteral("种煤:") + texts.cell(i, CellName) +
+                   cellMessage(GridCell(c)) + kCrLf;
+        }
+    }
+    return {};
+}
+
+QString CheckTargets(const PanelTexts& texts) {
+    bool any = false;
+    for (const QString& t : texts.targets)
+        any = any || !t.isEmpty();
+    if (!any) return QString::fromUtf16(msg::NoTarget);
+    for (int x = 0; x < kIndexCount; ++x)
+        if (!IsNumberOrEmpty(texts.target(x))) return QString::fromUtf16(PanelIndices()[size_t(x)].targetMessage);
+    if (!IsNumberOrEmpty(texts.tonnes)) return QString::fromUtf16(msg::TonnesNotNumber);
+    return {};
+}
+
+QString CheckRequiredValues(const PanelTexts& texts) {
+    const int n = LastFilledRow(texts);
+    if (n < 1) return QString::fromUtf16(msg::TwoLotsNeeded);
+    for (int x = 0; x < kIndexCount; ++x) {
+        if (texts.target(x).isEmpty()) continue;
+        for (int i = 0; i <= n; ++i)
+            if (texts.cell(i, IndexCell(x)).isEmpty())
+                return MissingValueMessage(QString::fromUtf16(PanelIndices()[size_t(x)].valueName), i);
+    }
+    if (texts.tonnes.isEmpty()) return {};
+    for (int i = 0; i <= n; ++i)
+        if (texts.cell(i, CellStock).isEmpty()) return MissingValueMessage(QString::fromUtf16(msg::StockName), i);
+    return {};
+}
+
+QString CheckStock(const PanelTexts& texts) {
+    if (texts.tonnes.isEmpty()) return {};
+    const int n = LastFilledRow(texts);
+    double stock = 0;
+    for (int i = 0; i <= n; ++i)
+        stock += ParseNumber(texts.cell(i, CellStock)).value_or(0.0);
+    const double wanted = ParseNumber(texts.tonnes).value_or(0.0);
+    if (wanted <= stock) return {};
+    const QString w = GeneralNumberText(wanted);
+    return QStringLiteral("您想配") + w + QStringLiteral("吨煤，但是你所输入的几种煤库存加起来只有") +
+           GeneralNumberText(stock) + QStringLiteral("吨，怎么可能配出") + w + QStringLiteral("吨的煤");
+}
+
+bool PricesAllEqual(const PanelTexts& texts) {
+    const int n = LastFilledRow(texts);
+    const QString& first = texts.cell(0, CellPrice);
+    for (int i = 1; i <= n; ++i)
+        if (texts.cell(i, CellPrice) != first) return false;
+    return true;
+}
+
+} // namespace vestrel

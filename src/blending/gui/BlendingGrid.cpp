@@ -1,0 +1,223 @@
+#include "blending/gui/BlendingGrid.h"
+
+#include "app/gui/WindowHub.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace vestrel {
+
+namespace {
+
+// Geometry in pixels (15 twips each). Cell columns start 720 twips apart.
+constexpr int kPitch = 48;
+constexpr int kCellWidth = 46;
+constexpr int kToolbarHeight = 30;
+constexpr int kHeaderTop = 34;
+constexpr int kFirstRowTop = 54;
+constexpr int kRowPitch = 24;
+constexpr int kRowHeight = 22;
+constexpr int kMainLeft = 48; // room for the must-use boxes
+constexpr int kCalcLeft = 8;
+constexpr int kGridBottom = kFirstRowTop + kGridRows * kRowPitch;
+
+struct ScreenColumn {
+    GridCell cell;
+    const char* box;
+    const char16_t* mainHeader;
+    const char16_t* calcHeader;
+};
+
+// Left to right on screen.
+const std::array<ScreenColumn, kGridCells> kColumns{{
+    {CellName, "txtMingcheng", u"焦名称*", u"煤名称"},
+    {CellMoisture, "txtQuanshui", u"全  水", u"全  水"},
+    {CellSulphur, "txtLiu", u"硫  分", u"硫  分"},
+    {CellAsh, "txtHuifen", u"灰  份", u"灰  份"},
+    {CellVolatile, "txtHuifafen", u"挥发份", u"挥发份"},
+    {CellFixedCarbon, "txtGudingtan", u"固定碳", u"固定碳"},
+    {CellSi, "txtNeishui", u"硅", u"硅"},
+    {CellFe, "txtReliang", u"铁", u"铁"},
+    {CellV, "txtNianjie", u"钒", u"钒"},
+    {CellNi, "txtJiaozhi", u"镍", u"镍"},
+    {CellAl, "txtKeMoxing", u"铝", u"铝"},
+    {CellCa, "txtHuiRongDian", u"钙", u"钙"},
+    {CellNa, "txtHuishoulv", u"钠", u"钠"},
+    {CellStock, "txtKuCun", u"库存吨", u"配比"},
+    {CellPrice, "txtJiage", u"价格*", u"价格"},
+}};
+
+QString indexed(const char* name, int index) {
+    return QLatin1String(name) + u'_' + QString::number(index);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_host(host) {
+    setObjectName(QStringLiteral("BlendingGrid"));
+    const bool main = host == GridHost::Main;
+    const int left = main ? kMainLeft : kCalcLeft;
+    const int width = left + kGridCells * kPitch + kPitch;
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("tbrMenu"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolbar->setMovable(false);
+    m_toolbar->setGeometry(0, 0, width, kToolbarHeight);
+    const QString selectTip = QStringLiteral("从仓库中选择煤种导入下面的列表");
+    const QString clearTip = QStringLiteral("将下面列表内的数据全部清空");
+    const QString startTip = QStringLiteral("点击配煤");
+    const struct {
+        QString caption;
+        QString tip;
+    } buttons[] = {
+        {{}, {}},
+        {main ? QStringLiteral("选焦配比") : QStringLiteral("选焦混合"), selectTip},
+        {QStringLiteral("清空列表"), clearTip},
+        {main ? QStringLiteral("开始配煤") : QStringLiteral("计算指标"), startTip},
+    };
+    for (int i = 0; i < 4; ++i) {
+        QAction* action = m_toolbar->addAction(buttons[i].caption);
+        action->setObjectName(indexed("tbrMenu", i + 1));
+        action->setToolTip(buttons[i].tip);
+        connect(action, &QAction::triggered, this, [this, i] { tbrMenu_ButtonClick(i + 1); });
+    }
+
+    if (main) makeLabel(this, QStringLiteral("lbHeader_chk"), QStringLiteral("必配"), QRect(4, kHeaderTop, 42, 18));
+    for (int c = 0; c < kGridCells; ++c) {
+        const ScreenColumn& col = kColumns[size_t(c)];
+        makeLabel(this, indexed("lbHeader", c), QString::fromUtf16(main ? col.mainHeader : col.calcHeader),
+                  QRect(left + c * kPitch, kHeaderTop, kCellWidth, 18));
+    }
+
+    for (int row = 0; row < kGridRows; ++row) {
+        const int top = kFirstRowTop + row * kRowPitch;
+        if (main) {
+            auto* chk = new QCheckBox(QString::number(row + 1), this);
+            chk->setObjectName(indexed("chk", row));
+            chk->setGeometry(4, top, 42, kRowHeight);
+            m_chk[size_t(row)] = chk;
+        }
+        for (int c = 0; c < kGridCells; ++c) {
+            const ScreenColumn& col = kColumns[size_t(c)];
+            auto* edit = new QLineEdit(this);
+            edit->setObjectName(indexed(col.box, row));
+            edit->setGeometry(left + c * kPitch, top, kCellWidth, kRowHeight);
+            m_cells[size_t(row)][size_t(col.cell)] = edit;
+        }
+        auto* del = new QPushButton(QStringLiteral("删除"), this);
+        del->setObjectName(indexed("btnDel", row));
+        del->setGeometry(left + kGridCells * kPitch, top, 44, kRowHeight);
+        connect(del, &QPushButton::clicked, this, [this, row] { btnDel_Click(row); });
+        m_del[size_t(row)] = del;
+    }
+
+    int y = kGridBottom + 4;
+    const QString note = QStringLiteral("注意：用精煤配煤，不要填写回收率。用原煤配煤，所有的指标要填写成试验后的指标，"
+                                        "回收率也为经过试验后得到精煤的回收率");
+    if (main) {
+        m_chkAll = new QCheckBox(QStringLiteral("全选 煤前面√(勾选)则表示此种煤必须在配煤时用上"), this);
+        m_chkAll->setObjectName(QStringLiteral("chkAll"));
+        m_chkAll->setGeometry(4, y, 400, 20);
+        connect(m_chkAll, &QCheckBox::toggled, this, &BlendingGrid::chkAll_Click);
+        y += 22;
+        makeLabel(this, QStringLiteral("Label2"),
+                  QStringLiteral("煤名称和价格请务必填写，所填数据无需填写\"%\"，如全水12.3%请填12.3即可"),
+                  QRect(4, y, width - 8, 18));
+        y += 20;
+        makeLabel(this, QStringLiteral("Label1"), note, QRect(4, y, width - 8, 18));
+        y += 20;
+    } else {
+        makeLabel(this, QStringLiteral("Label1"), note, QRect(left, y, width - left - 4, 18));
+        y += 20;
+        makeLabel(this, QStringLiteral("Label3"),
+                  QStringLiteral("用于计算不同重量或者不同比例的焦炭配在一起后的指标，配比必须填写"),
+                  QRect(left, y, width - left - 4, 18));
+        y += 20;
+    }
+    resize(width, y + 2);
+}
+
+void BlendingGrid::readInto(PanelTexts& texts) const {
+    for (int row = 0; row < kGridRows; ++row) {
+        for (int c = 0; c < kGridCells; ++c)
+            texts.cell(row, GridCell(c)) = cell(row, GridCell(c))->text();
+        texts.mustUse[size_t(row)] = m_chk[size_t(row)] && m_chk[size_t(row)]->isChecked();
+    }
+}
+
+void BlendingGrid::writeFrom(const PanelTexts& texts) {
+    for (int row = 0; row < kGridRows; ++row) {
+        for (int c = 0; c < kGridCells; ++c) {
+            QLineEdit* edit = cell(row, GridCell(c));
+            // Unchanged cells keep their cursor and undo history.
+            if (edit->text() != texts.cell(row, GridCell(c))) edit->setText(texts.cell(row, GridCell(c)));
+        }
+        if (m_chk[size_t(row)]) m_chk[size_t(row)]->setChecked(texts.mustUse[size_t(row)]);
+    }
+}
+
+PanelTexts BlendingGrid::texts() const {
+    PanelTexts t;
+    readInto(t);
+    return t;
+}
+
+void BlendingGrid::SetTxtValue(const QList<Mei>& lots) {
+    PanelTexts t = texts();
+    vestrel::SetTxtValue(t, lots);
+    writeFrom(t);
+}
+
+void BlendingGrid::ClearGrid() {
+    PanelTexts t = texts();
+    vestrel::ClearGrid(t);
+    writeFrom(t);
+}
+
+void BlendingGrid::CompactRows() {
+    PanelTexts t = texts();
+    vestrel::CompactRows(t, m_host);
+    writeFrom(t);
+}
+
+void BlendingGrid::btnDel_Click(int index) {
+    PanelTexts t = texts();
+    ClearRow(t, index);
+    writeFrom(t);
+}
+
+void BlendingGrid::tbrMenu_ButtonClick(int index) {
+    switch (index) {
+    case 2:
+        hub::showSelectDialog(m_host == GridHost::Main ? QStringLiteral("frmMain") : QStringLiteral("frmTest"));
+        break;
+    case 3:
+        ClearGrid();
+        break;
+    case 4:
+        emit startRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+void BlendingGrid::chkAll_Click(bool checked) {
+    PanelTexts t = texts();
+    SetAllMustUse(t, checked);
+    writeFrom(t);
+}
+
+} // namespace vestrel

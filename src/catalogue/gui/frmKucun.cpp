@@ -1,0 +1,226 @@
+#include "catalogue/gui/frmKucun.h"
+
+#include "app/Seams.h"
+#include "app/gui/WindowHub.h"
+#include "catalogue/DaoFunction.h"
+#include "data/Dbconnection.h"
+#include "history/ListViewFunction.h"
+#include "history/gui/ExportCommands.h"
+#include "history/gui/ReportListView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vestrel {
+
+namespace {
+
+QRect pixels(const QRect& twips) {
+    return QRect(TwipsToPixels(twips.left()), TwipsToPixels(twips.top()), TwipsToPixels(twips.width()),
+                 TwipsToPixels(twips.height()));
+}
+
+} // namespace
+
+frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(CatalogueDesignLayout()) {
+    setObjectName(QStringLiteral("frmKucun"));
+    setWindowTitle(QStringLiteral("焦炭库存"));
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const char16_t* captions[] = {nullptr, u"添加焦炭", u"编辑焦炭", u"删除焦炭", u"导出Excel", u"导出普通", nullptr};
+    for (int button = 1; button <= 7; ++button) {
+        const char16_t* caption = captions[button - 1];
+        QAction* a = caption ? m_toolbar->addAction(QString::fromUtf16(caption)) : m_toolbar->addSeparator();
+        a->setObjectName(QStringLiteral("Toolbar1_%1").arg(button));
+        connect(a, &QAction::triggered, this, [this, button] { Toolbar1_ButtonClick(button); });
+    }
+
+    m_search = new QFrame(this);
+    m_search->setObjectName(QStringLiteral("Picture1"));
+    auto* searchLayout = new QHBoxLayout(m_search);
+    searchLayout->setContentsMargins(0, 0, 0, 0);
+    m_searchText = new QLineEdit(m_search);
+    m_searchText->setObjectName(QStringLiteral("txtSearch"));
+    auto* searchButton = new QPushButton(QStringLiteral("查找"), m_search);
+    searchButton->setObjectName(QStringLiteral("cmdSearch"));
+    searchLayout->addWidget(m_searchText, 1);
+    searchLayout->addWidget(searchButton);
+    connect(searchButton, &QPushButton::clicked, this, &frmKucun::cmdSearch_Click);
+    connect(m_searchText, &QLineEdit::returnPressed, this, &frmKucun::cmdSearch_Click);
+
+    auto* left = new QFrame(this);
+    left->setObjectName(QStringLiteral("PicLEFT"));
+    left->setFrameShape(QFrame::StyledPanel);
+    m_left = left;
+    auto* leftLayout = new QVBoxLayout(m_left);
+    auto* heading = new QLabel(QStringLiteral("统计信息"), m_left);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    leftLayout->addWidget(heading);
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(QStringLiteral("共计："), m_left));
+    m_count = new QLabel(m_left);
+    m_count->setObjectName(QStringLiteral("labCONUT"));
+    countRow->addWidget(m_count, 1);
+    leftLayout->addLayout(countRow);
+    leftLayout->addWidget(new QLabel(QStringLiteral("原煤"), m_left));
+    leftLayout->addWidget(new QLabel(QStringLiteral("精煤"), m_left));
+    leftLayout->addStretch(1);
+
+    m_list = new ReportListView(this);
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setCheckBoxes(true);
+    connect(m_list, &ReportListView::headerClicked, this, &frmKucun::ListView1_ColumnClick);
+
+    auto* load = new QFrame(this);
+    load->setObjectName(QStringLiteral("picLOAD"));
+    load->setFrameShape(QFrame::Box);
+    load->setAutoFillBackground(true);
+    auto* loadLayout = new QVBoxLayout(load);
+    loadLayout->addWidget(new QLabel(QStringLiteral("正在处理数据，请稍候......"), load), 0, Qt::AlignCenter);
+    load->hide();
+    m_load = load;
+
+    resize(TwipsToPixels(11160), TwipsToPixels(7776));
+    applyLayout();
+}
+
+bool frmKucun::Form_Load() {
+    SetLotColumns(m_list->listData());
+    m_query = AllLotsQuery();
+    return addLIST();
+}
+
+bool frmKucun::addLIST() {
+    // Lets the window paint before a long refill, without taking new clicks meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ListData& data = m_list->listData();
+    bool ok = FillLotRows(data, m_query.sql, m_query.binds);
+    CloseDb();
+    // A chosen sort order survives refills, like a sorted list control keeps its items sorted.
+    if (ok && m_sortColumn >= 0) SortListRows(data, m_sortColumn, m_sortOrder);
+    m_list->refresh();
+    // The count is of the whole catalogue, whatever the search shows.
+    if (ok) {
+        const std::optional<qint64> count = CountMeitan();
+        ok = count.has_value();
+        if (ok) m_count->setText(LotCountCaption(*count));
+    }
+    if (!ok) ReportDbError();
+    return ok;
+}
+
+bool frmKucun::HasCheckedItems() const {
+    return vestrel::HasCheckedItems(m_list->listData());
+}
+
+const ListData& frmKucun::listData() const {
+    return m_list->listData();
+}
+
+void frmKucun::cmdSearch_Click() {
+    const QString text = m_searchText->text();
+    if (IsBlankSearch(text)) {
+        showMessage(QStringLiteral("请输入要查找的煤名称！"), QStringLiteral("提示"), MsgIcon::Exclamation);
+        m_searchText->setFocus();
+        return;
+    }
+    m_query = NameSearchQuery(text);
+    addLIST();
+}
+
+void frmKucun::Toolbar1_ButtonClick(int button) {
+    switch (button) {
+    case 2:
+        hub::showEntryForm(0);
+        break;
+    case 3: {
+        if (m_list->listData().rowCount() == 0) return;
+        // With no row selected there is no lot to edit.
+        const int row = m_list->currentRow();
+        if (row < 0) return;
+        bool ok = false;
+        const qint32 id = m_list->listData().rows[row].text.toInt(&ok);
+        if (ok) hub::showEntryForm(id);
+        break;
+    }
+    case 4:
+        deleteChecked();
+        break;
+    case 5:
+        exportExcel();
+        break;
+    case 6:
+        exportHtml();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmKucun::deleteChecked() {
+    if (m_list->listData().rowCount() == 0) return;
+    if (showMessage(QStringLiteral("确认要删除吗？"), {}, MsgIcon::None, MsgButtons::OkCancel) != MsgResult::Ok) return;
+    if (!HasCheckedItems()) {
+        showMessage(QStringLiteral("请选择您要删除的项"));
+        return;
+    }
+    // All checked lots or none: a failure part-way must not leave half of them deleted.
+    if (!DeleteMeis(CheckedLotIds(m_list->listData()))) {
+        ReportDbError();
+        return;
+    }
+    addLIST();
+}
+
+void frmKucun::ListView1_ColumnClick(int column) {
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_sortColumn = column;
+    SortListRows(m_list->listData(), m_sortColumn, m_sortOrder);
+    m_list->refresh();
+    m_list->showSortIndicator(m_sortColumn, m_sortOrder);
+}
+
+void frmKucun::exportExcel() {
+    ExportCatalogue(*this, ExportKind::Excel);
+}
+
+void frmKucun::exportHtml() {
+    ExportCatalogue(*this, ExportKind::Html);
+}
+
+void frmKucun::applyLayout() {
+    m_layout = ResizeCatalogue(m_layout, QSize(PixelsToTwips(width()), PixelsToTwips(height())));
+    m_toolbar->setGeometry(pixels(m_layout.toolbar));
+    m_search->setGeometry(pixels(m_layout.search));
+    m_left->setGeometry(pixels(m_layout.left));
+    m_list->setGeometry(pixels(m_layout.list));
+    const QSize note(TwipsToPixels(4200), TwipsToPixels(900));
+    const QRect list = m_list->geometry();
+    m_load->setGeometry(QRect(list.center() - QPoint(note.width() / 2, note.height() / 2), note));
+    m_search->raise();
+    m_load->raise();
+}
+
+void frmKucun::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    applyLayout();
+}
+
+void frmKucun::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    m_closing = event->isAccepted();
+}
+
+} // namespace vestrel

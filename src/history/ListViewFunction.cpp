@@ -1,0 +1,182 @@
+#include "history/ListViewFunction.h"
+
+#include "app/CommonFunction.h"
+#include "data/Dbconnection.h"
+#include "data/Schema.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace vestrel {
+
+namespace {
+
+enum class CellFormat { Text, Value, WholeNumber };
+
+struct SourceColumn {
+    QString name;
+    CellFormat format;
+};
+
+const QStringList& indexHeaders() {
+    static const QStringList headers{QStringLiteral("全水"),   QStringLiteral("硫分"),   QStringLiteral("灰分"),
+                                     QStringLiteral("挥发分"), QStringLiteral("固定碳"), QStringLiteral("硅"),
+                                     QStringLiteral("铁"),     QStringLiteral("钒"),     QStringLiteral("镍"),
+                                     QStringLiteral("铝"),     QStringLiteral("钙"),     QStringLiteral("钠")};
+    return headers;
+}
+
+QList<SourceColumn> lotSources() {
+    QList<SourceColumn> s{{QStringLiteral("id"), CellFormat::Text}, {QStringLiteral("Name"), CellFormat::Text}};
+    for (const QString& c : IndexColumns())
+        s.append({c, CellFormat::Value});
+    s.append({QStringLiteral("kucun"), CellFormat::Value});
+    s.append({QStringLiteral("JiaGe"), CellFormat::Value});
+    return s;
+}
+
+QList<SourceColumn> ratioSources() {
+    QList<SourceColumn> s{{QStringLiteral("id"), CellFormat::Text}};
+    for (int k = 1; k <= kShareColumnCount; ++k)
+        s.append({QStringLiteral("d%1").arg(k), CellFormat::WholeNumber});
+    for (const QString& c : IndexColumns())
+        s.append({c, CellFormat::Value});
+    s.append({QStringLiteral("JiaGe"), CellFormat::Value});
+    return s;
+}
+
+QString cellText(const QVariant& v, CellFormat format) {
+    switch (format) {
+    case CellFormat::Value:
+        return FormatTwoDecimals(v);
+    case CellFormat::WholeNumber:
+        return QString::number(ToLong(v));
+    case CellFormat::Text:
+        break;
+    }
+    return v.isNull() ? QString() : v.toString();
+}
+
+bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, const QList<SourceColumn>& sources) {
+    list.rows.clear();
+    if (!OpenDb()) return false;
+    QSqlQuery q(Conn());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) return Failed(q);
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
+    if (!q.exec()) return Failed(q);
+
+    const QSqlRecord rec = q.record();
+    QList<int> at;
+    at.reserve(sources.size());
+    for (const SourceColumn& s : sources) {
+        const int i = rec.indexOf(s.name); // field names match without regard to case
+        if (i < 0) {
+            SetLastDbError(QStringLiteral("数据库“%1”操作失败：查询结果缺少列 %2")
+                               .arg(QDir::toNativeSeparators(DbPath()), s.name));
+            return false;
+        }
+        at.append(i);
+    }
+
+    const int n = int(sources.size());
+    while (q.next()) {
+        ListRow row;
+        row.text = cellText(q.value(at[0]), sources[0].format);
+        row.subItems.reserve(n - 1);
+        for (int c = 1; c < n; ++c)
+            row.subItems.append(cellText(q.value(at[c]), sources[c].format));
+        list.rows.append(std::move(row));
+    }
+    if (q.lastError().isValid()) {
+        list.rows.clear();
+        return Failed(q);
+    }
+    return true;
+}
+
+} // namespace
+
+void SetLotColumns(ListData& list) {
+    list.columns.clear();
+    list.columns.append({QStringLiteral("编号"), 800});
+    list.columns.append({QStringLiteral("名称"), 1800});
+    for (const QString& h : indexHeaders())
+        list.columns.append({h, 900});
+    list.columns.append({QStringLiteral("库存"), 900});
+    list.columns.append({QStringLiteral("价格"), 900});
+}
+
+bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds) {
+    static const QList<SourceColumn> sources = lotSources();
+    return fillRows(list, sql, binds, sources);
+}
+
+int RatioColumnWidth(double screenWidthPixels) {
+    const double px = std::isfinite(screenWidthPixels) ? std::nearbyint(screenWidthPixels) : 0.0;
+    if (px < 1280) return 700;
+    if (px < 1440) return 810;
+    if (px < 1600) return 900;
+    if (px < 1920) return 1000;
+    return 1200;
+}
+
+void SetRatioColumns(ListData& list) {
+    const int w = RatioColumnWidth(ScreenWidthPixels());
+    list.columns.clear();
+    list.columns.append({QStringLiteral("序"), 0});
+    for (int k = 1; k <= kShareColumnCount; ++k)
+        list.columns.append({QStringLiteral("D%1").arg(k), w});
+    for (const QString& h : indexHeaders())
+        list.columns.append({h, w});
+    list.columns.append({QStringLiteral("价格"), w + 100});
+}
+
+void NameRatioColumns(ListData& list, const QString& names) {
+    const int last = std::min<int>(kFirstShareColumn + kShareColumnCount, list.columnCount());
+    for (int c = kFirstShareColumn; c < last; ++c)
+        list.columns[c].header = QStringLiteral("d%1").arg(c - kFirstShareColumn + 1);
+    if (names.isEmpty()) return;
+    const QStringList parts = names.split(u',');
+    for (int i = 0; i < parts.size() && i < kShareColumnCount && kFirstShareColumn + i < last; ++i)
+        list.columns[kFirstShareColumn + i].header = parts[i];
+}
+
+bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds) {
+    static const QList<SourceColumn> sources = ratioSources();
+    return fillRows(list, sql, binds, sources);
+}
+
+void SortListRows(ListData& list, int column, Qt::SortOrder order) {
+    const int n = list.rowCount();
+    if (n < 2 || column < 0 || column >= std::max(1, list.columnCount())) return;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Folded texts: the collator alone still puts "A" before "a", which would break stability downwards.
+    QList<QCollatorSortKey> keys;
+    keys.reserve(n);
+    for (int r = 0; r < n; ++r)
+        keys.append(collator.sortKey(list.cell(r, column).toCaseFolded()));
+    QList<int> positions(n);
+    std::iota(positions.begin(), positions.end(), 0);
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(positions.begin(), positions.end(),
+                         [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    else
+        std::stable_sort(positions.begin(), positions.end(),
+                         [&](int a, int b) { return keys[b].compare(keys[a]) < 0; });
+    QList<ListRow> sorted;
+    sorted.reserve(n);
+    for (int i : positions)
+        sorted.append(std::move(list.rows[i]));
+    list.rows = std::move(sorted);
+}
+
+} // namespace vestrel

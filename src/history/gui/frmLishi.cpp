@@ -1,0 +1,379 @@
+#include "history/gui/frmLishi.h"
+
+#include "app/Seams.h"
+#include "data/Dbconnection.h"
+#include "history/ListViewFunction.h"
+#include "history/SchemeHistory.h"
+#include "history/gui/ExportCommands.h"
+#include "history/gui/ReportListView.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolBar>
+#include <algorithm>
+
+namespace vestrel {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+const QString kConvert = QStringLiteral("把如下比例转换成吨");
+const QString kRestore = QStringLiteral("还原");
+const QString kConvertAgain = QStringLiteral("将如下比例转换成吨");
+
+int px(int twips) {
+    return int(twips / kTwipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
+}
+int twips(int pixels) {
+    return int(pixels * kTwipsPerPixel);
+}
+QRect px(const QRect& r) {
+    return QRect(px(r.left()), px(r.top()), px(r.width()), px(r.height()));
+}
+
+frmLishi::ExportHook& htmlHook() {
+    static frmLishi::ExportHook hook;
+    return hook;
+}
+frmLishi::ExportHook& excelHook() {
+    static frmLishi::ExportHook hook;
+    return hook;
+}
+
+} // namespace
+
+frmLishi::frmLishi(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frmLishi"));
+    setWindowTitle(QStringLiteral("历史配比表"));
+    buildControls();
+    const QSize inside = HistoryDesignInside();
+    resize(px(inside.width()), px(inside.height()));
+    // No smaller than the layout's minimum, so the ratio list is never pushed out of the window.
+    const HistoryLayout smallest = LayoutHistory(QSize(0, 0), twips(m_toolbar->sizeHint().height()));
+    setMinimumSize(px(smallest.fraBottom.right() + 100), px(smallest.fraBottom.bottom() + 60));
+}
+
+void frmLishi::buildControls() {
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setMovable(false);
+    const struct {
+        int position;
+        const char16_t* caption;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {{2, u"删除方案", QStyle::SP_TrashIcon},
+                   {3, u"导出普通", QStyle::SP_FileIcon},
+                   {4, u"导出Excel", QStyle::SP_DialogSaveButton}};
+    for (const auto& b : buttons) {
+        QAction* action = m_toolbar->addAction(style()->standardIcon(b.icon), QString::fromUtf16(b.caption));
+        action->setObjectName(QStringLiteral("Toolbar1_%1").arg(b.position));
+        const int position = b.position;
+        connect(action, &QAction::triggered, this, [this, position] { Toolbar1_ButtonClick(position); });
+    }
+
+    const auto frame = [this](const char* name, const char16_t* caption) {
+        auto* box = new QGroupBox(QString::fromUtf16(caption), this);
+        box->setObjectName(QLatin1String(name));
+        return box;
+    };
+    const auto list = [](QWidget* parent, const char* name) {
+        auto* view = new ReportListView(parent);
+        view->setObjectName(QLatin1String(name));
+        return view;
+    };
+
+    m_fraLeft = frame("fraLeft", u"历史配比方案");
+    m_lsvLeft = list(m_fraLeft, "lsvLeft");
+    m_lsvLeft->setMultiSelect(true);
+    m_lsvLeft->horizontalHeader()->setSectionsClickable(false);
+    connect(m_lsvLeft, &ReportListView::rowClicked, this, &frmLishi::lsvLeft_Click);
+    connect(m_lsvLeft, &ReportListView::rowChangedByKeyboard, this, &frmLishi::lsvLeft_Click);
+
+    m_fraTop = frame("fraTop", u"要达到的精煤指标");
+    m_lbZhibiao = new QLabel(m_fraTop);
+    m_lbZhibiao->setObjectName(QStringLiteral("lbZhibiao"));
+    m_lbZhibiao->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lbZhibiao->setWordWrap(true);
+    m_lbZhibiao->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_fraMid = frame("fraMid", u"参与的煤种");
+    m_lsvMid = list(m_fraMid, "lsvMid");
+    m_lsvMid->horizontalHeader()->setSectionsClickable(false);
+
+    m_fraBottom = frame("fraBottom", u"配比方案");
+    m_lbTonnes = new QLabel(QStringLiteral("配多少吨："), m_fraBottom);
+    m_lbTonnes->setObjectName(QStringLiteral("Label1"));
+    m_lbTonnes->setGeometry(px(QRect(120, 300, 1080, 300)));
+    m_txtZhongliang = new QLineEdit(m_fraBottom);
+    m_txtZhongliang->setObjectName(QStringLiteral("txtZhongliang"));
+    m_txtZhongliang->setGeometry(px(QRect(1200, 240, 735, 390)));
+    m_lbJingmei = new QLabel(QStringLiteral("吨精煤"), m_fraBottom);
+    m_lbJingmei->setObjectName(QStringLiteral("Label2"));
+    m_lbJingmei->setGeometry(px(QRect(2040, 300, 780, 300)));
+    m_command1 = new QPushButton(kConvert, m_fraBottom);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command1->setGeometry(px(QRect(2880, 240, 2400, 390)));
+    m_command1->setAutoDefault(false);
+    connect(m_command1, &QPushButton::clicked, this, &frmLishi::Command1_Click);
+    m_lsvBottom = list(m_fraBottom, "lsvBottom");
+    connect(m_lsvBottom, &ReportListView::headerClicked, this, &frmLishi::lsvBottom_ColumnClick);
+
+    m_picLOAD = new QLabel(QStringLiteral("正在处理数据，请稍候......"), this);
+    m_picLOAD->setObjectName(QStringLiteral("picLOAD"));
+    m_picLOAD->setAlignment(Qt::AlignCenter);
+    m_picLOAD->setFrameShape(QFrame::Box);
+    m_picLOAD->setAutoFillBackground(true);
+    m_picLOAD->resize(px(4200), px(600));
+    m_picLOAD->hide();
+
+    SetSchemeSetColumns(m_lsvLeft->listData());
+    SetLotColumns(m_lsvMid->listData());
+    SetRatioColumns(m_lsvBottom->listData());
+}
+
+void frmLishi::Form_Load() {
+    ListData& left = m_lsvLeft->listData();
+    SetSchemeSetColumns(left);
+    const bool listed = FillSchemeSetRows(left);
+    CloseDb();
+    SetLotColumns(m_lsvMid->listData());
+    SetRatioColumns(m_lsvBottom->listData());
+    m_lsvMid->listData().rows.clear();
+    m_lsvBottom->listData().rows.clear();
+    m_lsvLeft->refresh();
+    m_lsvMid->refresh();
+    m_lsvBottom->refresh();
+    Form_Resize();
+    if (!listed) ReportDbError();
+
+    // The newest set is the selected one.
+    if (left.rowCount() > 0) m_lsvLeft->selectOnlyRow(0);
+    lsvLeft_Click();
+}
+
+void frmLishi::Form_Resize() {
+    const HistoryLayout l =
+        LayoutHistory(QSize(twips(width()), twips(height())), twips(m_toolbar->sizeHint().height()));
+    m_toolbar->setGeometry(0, 0, width(), m_toolbar->sizeHint().height());
+    m_fraLeft->setGeometry(px(l.fraLeft));
+    m_lsvLeft->setGeometry(px(l.lsvLeft));
+    m_fraTop->setGeometry(px(l.fraTop));
+    m_lbZhibiao->setGeometry(px(l.lbZhibiao));
+    m_fraMid->setGeometry(px(l.fraMid));
+    m_lsvMid->setGeometry(px(l.lsvMid));
+    m_fraBottom->setGeometry(px(l.fraBottom));
+    m_lsvBottom->setGeometry(px(l.lsvBottom));
+
+    // The two visible columns share the list's width, leaving room for a scroll bar so that no horizontal
+    // one appears.
+    const int usable = m_lsvLeft->maximumViewportSize().width() -
+                       m_lsvLeft->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_lsvLeft);
+    const auto [nameWidth, dateWidth] = SchemeSetColumnWidths(twips(usable));
+    ListData& left = m_lsvLeft->listData();
+    if (left.columnCount() >= 3) {
+        left.columns[0].widthTwips = 0;
+        left.columns[1].widthTwips = nameWidth;
+        left.columns[2].widthTwips = dateWidth;
+        m_lsvLeft->applyColumnWidths();
+    }
+}
+
+void frmLishi::lsvLeft_Click() {
+    const ListData& left = m_lsvLeft->listData();
+    if (left.rowCount() == 0) return;
+    int row = m_lsvLeft->currentRow();
+    const QList<int> selected = m_lsvLeft->selectedRows();
+    if (!selected.contains(row)) row = selected.isEmpty() ? -1 : selected.first();
+    if (row < 0) return; // nothing selected: the detail panes stay as they are
+
+    m_currentSchemeId = left.cell(row, 0).toLongLong();
+    bool ok = false;
+    const std::optional<QString> targets = LoadSchemeTargets(m_currentSchemeId, &ok);
+    if (targets) {
+        m_lbZhibiao->setText(*targets);
+        m_lbZhibiao->setToolTip(*targets); // a long text is cut at the label's edge
+    }
+    ListData& mid = m_lsvMid->listData();
+    ListData& bottom = m_lsvBottom->listData();
+    if (ok) {
+        ok = FillLotRows(mid, LotsOfSetSql(), {m_currentSchemeId});
+    } else {
+        mid.rows.clear();
+    }
+    NameRatioColumns(bottom, LotNamesText(mid));
+    if (ok) {
+        ok = FillRatioRows(bottom, RatiosOfSetSql(), {m_currentSchemeId});
+    } else {
+        bottom.rows.clear();
+    }
+    CloseDb();
+    applySort();
+    m_lsvMid->refresh();
+    m_lsvBottom->refresh();
+    m_command1->setText(kConvert);
+    if (!ok) ReportDbError();
+}
+
+void frmLishi::Command1_Click() {
+    const QString tonnage = m_txtZhongliang->text();
+    if (tonnage.isEmpty()) {
+        showMessage(QStringLiteral("您要配多少吨，请先填写"));
+        return;
+    }
+    ListData& bottom = m_lsvBottom->listData();
+    if (bottom.rowCount() == 0) return;
+
+    if (m_command1->text() != kRestore) {
+        const std::optional<qint32> tonnes = TonnageFromText(tonnage);
+        if (!tonnes) {
+            showMessage(QStringLiteral("请将配多少吨煤填写成数字！"));
+            return;
+        }
+        ConvertSharesToTonnes(bottom, m_lsvMid->listData().rowCount(), *tonnes);
+        m_lsvBottom->refreshCells();
+        m_command1->setText(kRestore);
+        return;
+    }
+
+    const bool ok = refillRatios();
+    CloseDb();
+    m_lsvBottom->refresh();
+    if (!ok) {
+        ReportDbError();
+        return;
+    }
+    m_command1->setText(kConvertAgain);
+}
+
+bool frmLishi::refillRatios() {
+    const bool ok = FillRatioRows(m_lsvBottom->listData(), RatiosOfSetSql(), {m_currentSchemeId});
+    applySort();
+    return ok;
+}
+
+void frmLishi::lsvBottom_ColumnClick(int column) {
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_sortColumn = column;
+    m_sorted = true;
+    applySort();
+    m_lsvBottom->refresh();
+}
+
+void frmLishi::applySort() {
+    if (!m_sorted) return;
+    // A sorted list stays sorted when it is filled again, like the list control it stands for.
+    SortListRows(m_lsvBottom->listData(), m_sortColumn, m_sortOrder);
+    m_lsvBottom->showSortIndicator(m_sortColumn, m_sortOrder);
+}
+
+void frmLishi::Toolbar1_ButtonClick(int position) {
+    switch (position) {
+    case 2:
+        deleteSchemes();
+        break;
+    case 3:
+        exportHtml();
+        break;
+    case 4:
+        exportExcel();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmLishi::deleteSchemes() {
+    ListData& left = m_lsvLeft->listData();
+    if (left.rowCount() == 0) return;
+    const QList<int> selected = m_lsvLeft->selectedRows();
+    if (selected.isEmpty()) return;
+    if (showMessage(QStringLiteral("确定要删除此方案吗？"), QString(), MsgIcon::None, MsgButtons::OkCancel) !=
+        MsgResult::Ok)
+        return;
+
+    QList<qint64> ids;
+    for (int row : selected)
+        ids.append(left.cell(row, 0).toLongLong());
+    const bool deleted = DeleteSchemeSets(ids);
+    CloseDb();
+    if (!deleted) {
+        ReportDbError(); // nothing was deleted; the list stays as it was
+        return;
+    }
+    for (auto it = selected.crbegin(); it != selected.crend(); ++it)
+        left.rows.removeAt(*it);
+    m_lsvLeft->refresh();
+    clearDetails();
+    lsvLeft_Click();
+}
+
+void frmLishi::clearDetails() {
+    m_lsvMid->listData().rows.clear();
+    m_lsvBottom->listData().rows.clear();
+    m_lsvMid->refresh();
+    m_lsvBottom->refresh();
+    m_lbZhibiao->setText(QString());
+    m_lbZhibiao->setToolTip(QString());
+    m_currentSchemeId = 0;
+}
+
+void frmLishi::exportHtml() {
+    emit exportHtmlRequested();
+    if (htmlHook())
+        htmlHook()(*this);
+    else
+        ExportHistory(*this, ExportKind::Html);
+}
+
+void frmLishi::exportExcel() {
+    emit exportExcelRequested();
+    if (excelHook())
+        excelHook()(*this);
+    else
+        ExportHistory(*this, ExportKind::Excel);
+}
+
+void frmLishi::setExportHooks(ExportHook html, ExportHook excel) {
+    htmlHook() = std::move(html);
+    excelHook() = std::move(excel);
+}
+
+const ListData& frmLishi::leftList() const {
+    return m_lsvLeft->listData();
+}
+const ListData& frmLishi::midList() const {
+    return m_lsvMid->listData();
+}
+const ListData& frmLishi::bottomList() const {
+    return m_lsvBottom->listData();
+}
+QString frmLishi::zhibiaoText() const {
+    return m_lbZhibiao->text();
+}
+
+void frmLishi::setBusyNoticeVisible(bool visible) {
+    if (visible) {
+        m_picLOAD->move((width() - m_picLOAD->width()) / 2, height() / 2 - m_picLOAD->height());
+        m_picLOAD->raise();
+        m_picLOAD->show();
+        m_picLOAD->repaint(); // the export runs without returning to the event loop
+    } else {
+        m_picLOAD->hide();
+    }
+}
+
+void frmLishi::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+} // namespace vestrel

@@ -1,0 +1,94 @@
+#pragma once
+// The history window: the newest scheme sets, and for the selected one its targets, its lots and its ratio
+// schemes, with the tonnes conversion, deleting sets and the export commands.
+
+#include "history/ListData.h"
+
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+
+namespace vestrel {
+
+class ReportListView;
+
+class frmLishi : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmLishi(QWidget* parent = nullptr);
+
+    // Event handlers, public so the hub and tests can drive them.
+    void Form_Load();
+    void Form_Resize();
+    void lsvLeft_Click();
+    void Command1_Click();
+    void lsvBottom_ColumnClick(int column);
+    // Tool bar buttons by position: 2 delete, 3 HTML export, 4 Excel export; others do nothing.
+    void Toolbar1_ButtonClick(int position);
+
+    // What the exports read: the lists as shown (sorted, converted) and the targets text.
+    const ListData& leftList() const;
+    const ListData& midList() const;
+    const ListData& bottomList() const;
+    QString zhibiaoText() const;
+    // The set the detail panes show (0 when none).
+    qint64 currentSchemeId() const { return m_currentSchemeId; }
+
+    // The busy notice "正在处理数据，请稍候......", centred as the Excel export wants it.
+    void setBusyNoticeVisible(bool visible);
+    QLabel* busyNotice() const { return m_picLOAD; }
+
+    // Hooks that replace the export commands (for example in tests); unset hooks run the export commands.
+    using ExportHook = std::function<void(frmLishi&)>;
+    static void setExportHooks(ExportHook html, ExportHook excel);
+
+signals:
+    void exportHtmlRequested();
+    void exportExcelRequested();
+
+public slots:
+    // Button 3 "导出普通": asks for an HTML file and writes the shown set (runs the HTML hook).
+    void exportHtml();
+    // Button 4 "导出Excel": asks for a workbook and writes the shown set (runs the Excel hook).
+    void exportExcel();
+    // Button 2 "删除方案": deletes every selected set after one confirmation.
+    void deleteSchemes();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void clearDetails();
+    bool refillRatios();
+    void applySort();
+
+    QToolBar* m_toolbar = nullptr;
+    QGroupBox* m_fraLeft = nullptr;
+    QGroupBox* m_fraTop = nullptr;
+    QGroupBox* m_fraMid = nullptr;
+    QGroupBox* m_fraBottom = nullptr;
+    ReportListView* m_lsvLeft = nullptr;
+    ReportListView* m_lsvMid = nullptr;
+    ReportListView* m_lsvBottom = nullptr;
+    QLabel* m_lbZhibiao = nullptr;
+    QLabel* m_lbTonnes = nullptr;
+    QLabel* m_lbJingmei = nullptr;
+    QLineEdit* m_txtZhongliang = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QLabel* m_picLOAD = nullptr;
+
+    qint64 m_currentSchemeId = 0;
+    // The ratio list's sort: off until a header is clicked, then kept for every refill.
+    bool m_sorted = false;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
+
+} // namespace vestrel

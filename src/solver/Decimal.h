@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vestrel::solver {
+
+// An exact decimal number: value = sign * magnitude / 10^scale. Model rows are checked with it, because a
+// limit typed with many decimals cannot be compared reliably in floating point.
+class Decimal {
+public:
+    Decimal() = default;
+    static Decimal fromInteger(std::int64_t value);
+    // Plain decimal text: optional sign, digits, optional point and digits (at least one digit, no exponent).
+    static std::optional<Decimal> parse(std::string_view text);
+
+    bool isZero() const { return limbs_.empty(); }
+    bool isNegative() const { return negative_; }
+    // Number of decimals; trailing zeros are never kept, so 1500.00 has scale 0.
+    int scale() const { return scale_; }
+
+    Decimal negated() const;
+    Decimal operator+(const Decimal& other) const;
+    Decimal operator-(const Decimal& other) const { return *this + other.negated(); }
+    Decimal multipliedBy(std::uint32_t factor) const;
+    // -1, 0 or 1.
+    int compare(const Decimal& other) const;
+
+    // Largest (floor) or smallest (ceil) number with at most `decimals` decimals not above / not below this one.
+    Decimal floorTo(int decimals) const;
+    Decimal ceilTo(int decimals) const;
+
+    std::string toString() const;
+    // The nearest double.
+    double toDouble() const;
+
+private:
+    using Limbs = std::vector<std::uint32_t>; // base 10^9, least significant first, no leading zero limbs
+    Decimal roundTo(int decimals, bool up) const;
+    void normalize();
+
+    Limbs limbs_;
+    bool negative_ = false;
+    int scale_ = 0;
+};
+
+inline bool operator==(const Decimal& a, const Decimal& b) {
+    return a.compare(b) == 0;
+}
+
+} // namespace vestrel::solver
