@@ -80,7 +80,7 @@ def globals_records(sheet_names, strings, sheet_offsets):
     return out
 
 
-def sheet_records(cells, widths, merges, heights, last_col):
+def sheet_records(cells, widths, merges, heights, selected):
     """cells: {(row, col): (isst, xf)}; merged areas get blank cells of the leader's format."""
     out = rec(0x0809, struct.pack("<HHHHII", 0x0600, 0x0010, 0x0DBB, 0x07CC, 0, 0x06))
     out += rec(0x000D, struct.pack("<H", 1))  # CALCMODE automatic
@@ -123,7 +123,7 @@ def sheet_records(cells, widths, merges, heights, last_col):
                                + struct.pack("<H", c - 1))  # MULBLANK
             else:
                 c += 1
-    out += rec(0x023E, struct.pack("<HHHHHHHI", 0x06B6 if last_col else 0x02B6, 0, 0, 0x40, 0, 0, 0, 0))
+    out += rec(0x023E, struct.pack("<HHHHHHHI", 0x06B6 if selected else 0x02B6, 0, 0, 0x40, 0, 0, 0, 0))
     out += rec(0x001D, struct.pack("<BHHHHHHBB", 3, 0, 0, 0, 1, 0, 0, 0, 0))  # SELECTION A1
     if merges:
         out += rec(0x00E5, struct.pack("<H", len(merges)) + b"".join(struct.pack("<HHHH", *m) for m in merges))

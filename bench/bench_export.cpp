@@ -1,0 +1,79 @@
+// Times the catalogue export of 10,000 lots (16 columns of text each) to an HTML page and to an Excel 97
+// workbook from the shipped templates. Prints the median of several repeats of each writer.
+
+#include "app/Seams.h"
+#include "history/Export.h"
+#include "history/ListViewFunction.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace vestrel;
+
+namespace {
+
+constexpr int kLots = 10000;
+constexpr int kRepeats = 7;
+
+ListData catalogue() {
+    ListData list;
+    SetLotColumns(list);
+    for (int i = 0; i < kLots; ++i) {
+        ListRow row;
+        row.text = QString::number(i + 1);
+        row.subItems << QStringLiteral("焦炭%1号").arg(i + 1);
+        for (int c = 2; c < kLotColumnCount; ++c)
+            row.subItems << QString::number((i * 7 + c * 13) % 1000 / 100.0, 'f', 2);
+        list.rows << row;
+    }
+    return list;
+}
+
+double medianMs(const std::function<bool()>& run) {
+    QList<double> times;
+    for (int i = 0; i < kRepeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!run()) return -1;
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::sort(times.begin(), times.end());
+    return times[kRepeats / 2];
+}
+
+// The templates come from the folder given on the command line, or from the one beside the program.
+bool copyTemplate(const QString& from, const QString& folder, const QString& name) {
+    return QFile::copy(from + QStringLiteral("/") + name, folder + QStringLiteral("/template/") + name);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QDir(dir.path()).mkdir(QStringLiteral("template"))) return 1;
+    setProgramFolder(dir.path());
+    const QString from = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QCoreApplication::applicationDirPath() + QStringLiteral("/template");
+    if (!copyTemplate(from, dir.path(), QStringLiteral("list1.html")) ||
+        !copyTemplate(from, dir.path(), QStringLiteral("list1.xls"))) {
+        std::fprintf(stderr, "usage: vestrel-bench-export [TEMPLATE_FOLDER]\n");
+        return 1;
+    }
+    const ListData list = catalogue();
+    const double html = medianMs([&] { return ExportListHtml(list, dir.filePath(QStringLiteral("out.html"))); });
+    const double excel = medianMs([&] { return ExportListExcel(list, dir.filePath(QStringLiteral("out.xls"))); });
+    std::printf("catalogue of %d lots, median of %d runs\n", kLots, kRepeats);
+    std::printf("  HTML  export: %8.1f ms (%lld bytes)\n", html,
+                qlonglong(QFileInfo(dir.filePath(QStringLiteral("out.html"))).size()));
+    std::printf("  Excel export: %8.1f ms (%lld bytes)\n", excel,
+                qlonglong(QFileInfo(dir.filePath(QStringLiteral("out.xls"))).size()));
+    return html < 0 || excel < 0 ? 1 : 0;
+}

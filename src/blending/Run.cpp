@@ -1,0 +1,210 @@
+#include "blending/Run.h"
+
+#include "app/CommonFunction.h"
+#include "app/Seams.h"
+#include "blending/BlendOfSolution.h"
+#include "blending/ModelText.h"
+#include "blending/SchemeSummary.h"
+#include "blending/Validation.h"
+#include "catalogue/Mei.h"
+#include "data/Dbconnection.h"
+#include "solver/SolverCalls.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSet>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace vestrel {
+
+namespace {
+
+constexpr int kFirstK = 2;
+constexpr int kLastK = 100;
+constexpr int kShareColumns = 10; // d1..d10 of Lishi_Peibibiao
+
+void removeModelFile(const QString& path) {
+    if (QFileInfo(path).isFile()) QFile::remove(path);
+}
+
+RunOutcome failure(const QString& message) {
+    return {RunOutcome::Kind::Failed, 0, message};
+}
+
+QString placeholders(int count) {
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+QStringList indexColumns() {
+    QStringList columns;
+    for (const QualityIndex& idx : QualityIndices())
+        columns << QLatin1String(idx.column);
+    return columns;
+}
+
+// Binds the twelve indices, the stock and the price from position `at` on, in the order of indexColumns().
+void bindLotValues(QSqlQuery& q, int at, const Mei& lot) {
+    for (const QualityIndex& idx : QualityIndices())
+        q.bindValue(at++, lot.*idx.member);
+    q.bindValue(at++, lot.Kucun);
+    q.bindValue(at, lot.JiaGe);
+}
+
+// The statements of one run, prepared once and executed for every row.
+struct RunStatements {
+    QSqlQuery set{Conn()};
+    QSqlQuery scheme{Conn()};
+    QSqlQuery lot{Conn()};
+
+    bool prepare(int n) {
+        const QStringList values = indexColumns() << QStringLiteral("kucun") << QStringLiteral("JiaGe");
+        QStringList shares;
+        for (int j = 1; j <= n; ++j)
+            shares << QStringLiteral("d%1").arg(j);
+        const QStringList schemeColumns =
+            QStringList{QStringLiteral("followid")} + shares + QStringList{QStringLiteral("Name")} + values;
+        const QStringList lotColumns =
+            QStringList{QStringLiteral("followid"), QStringLiteral("leixing"), QStringLiteral("Name")} + values;
+        if (!set.prepare(QStringLiteral("INSERT INTO Lishi_fangan (xinxi) VALUES (?)"))) return Failed(set);
+        if (!scheme.prepare(QStringLiteral("INSERT INTO Lishi_Peibibiao (%1) VALUES (%2)")
+                                .arg(schemeColumns.join(QStringLiteral(", ")), placeholders(schemeColumns.size()))))
+            return Failed(scheme);
+        if (!lot.prepare(QStringLiteral("INSERT INTO Lishi_meitan (%1) VALUES (%2)")
+                             .arg(lotColumns.join(QStringLiteral(", ")), placeholders(lotColumns.size()))))
+            return Failed(lot);
+        return true;
+    }
+
+    std::optional<qint64> insertSet(const QString& summary) {
+        set.bindValue(0, summary);
+        if (!set.exec()) return Failed(set), std::nullopt;
+        return set.lastInsertId().toLongLong();
+    }
+
+    bool insertScheme(qint64 setId, std::span<const double> parts, const Mei& blend) {
+        int at = 0;
+        scheme.bindValue(at++, setId);
+        for (const double part : parts)
+            scheme.bindValue(at++, part);
+        // A null text would be stored as NULL; the blend's name is the empty text.
+        scheme.bindValue(at++, blend.MingCheng.isNull() ? QStringLiteral("") : blend.MingCheng);
+        bindLotValues(scheme, at, blend);
+        return scheme.exec() || Failed(scheme);
+    }
+
+    bool insertLot(qint64 setId, const Mei& m) {
+        lot.bindValue(0, setId);
+        lot.bindValue(1, int(m.LeiXing));
+        lot.bindValue(2, m.MingCheng);
+        bindLotValues(lot, 3, m);
+        return lot.exec() || Failed(lot);
+    }
+};
+
+} // namespace
+
+QByteArray SolverScript(const QString& modelPath) {
+    const bool drive =
+        modelPath.size() >= 2 && modelPath[1] == u':' && modelPath[0].isLetter() && modelPath[0].unicode() < 0x80;
+    const QString take = drive ? modelPath.mid(2) : modelPath;
+    return QByteArrayLiteral("SET ECHOIN 1\ntake ") + take.toUtf8() + QByteArrayLiteral("\nGO\nQUIT\n");
+}
+
+std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, bool* solverAvailable) {
+    if (solverAvailable) *solverAvailable = true;
+    if (n < 0) return std::nullopt;
+    solver::LSenv env = solver::LScreateEnvLng();
+    if (!env) {
+        if (solverAvailable) *solverAvailable = false;
+        return std::nullopt;
+    }
+    // The solver writes through these addresses during the script, so the vector must not grow meanwhile.
+    std::vector<double> values(size_t(n) + 1, 0.0);
+    int counter = 0;
+    bool registered = true;
+    for (double& value : values)
+        registered = registered && solver::LSsetPointerLng(env, &value, &counter) == solver::SolverOk;
+    const QByteArray script = SolverScript(modelPath);
+    const int status = registered ? solver::LSexecuteScriptLng(env, script.constData()) : solver::SolverBadArgument;
+    solver::LScloseLogFileLng(env);
+    solver::LSdeleteEnvLng(env);
+    // An objective of exactly 0 is taken as "nothing solved", as the untouched array reads.
+    if (status != solver::SolverOk || values[size_t(n)] == 0.0) return std::nullopt;
+    return values;
+}
+
+bool IsSingleLotSolution(std::span<const double> solution, int k) {
+    // The last element is the objective, not a part.
+    for (size_t j = 0; j + 1 < solution.size(); ++j)
+        if (solution[j] == double(k)) return true;
+    return false;
+}
+
+RunOutcome RunOptimisation(PanelState& state) {
+    state.SingleLotSeen = false;
+    const QString modelPath = QDir(programFolder()).filePath(QStringLiteral("qzmd.dll"));
+    // However the run ends: no model file left behind, and the next run starts without the difference line.
+    const auto cleanUp = qScopeGuard([&state, &modelPath] {
+        state.SingleLotSeen = false;
+        removeModelFile(modelPath);
+    });
+
+    const int n = int(state.PanelLots.size());
+    if (n < 1 || n > kShareColumns) return failure(QStringLiteral("配比的煤种数目不对，配比没有完成。"));
+
+    const bool wasOpen = IsDbOpen();
+    if (!OpenDb()) return failure(LastDbError());
+    const auto closeDb = qScopeGuard([wasOpen] {
+        if (!wasOpen) CloseDb();
+    });
+
+    // Every row of the run in one transaction: a run that stops midway leaves no half-written set.
+    DbTransaction transaction;
+    if (!transaction.active()) return failure(LastDbError());
+    RunStatements sql;
+    if (!sql.prepare(n)) return failure(LastDbError());
+    const std::optional<qint64> setId = sql.insertSet(BuildSchemeSummary(state.texts));
+    if (!setId) return failure(LastDbError());
+
+    const bool pricesAllEqual = PricesAllEqual(state.texts);
+    QSet<QString> storedPrices; // as general number texts, the way the price is compared
+    int stored = 0;
+    for (int k = kFirstK; k <= kLastK; ++k) {
+        // A new file instead of truncating the last one: file systems that flush a truncated, rewritten file on
+        // close (ext4) would otherwise wait for the disk 99 times.
+        removeModelFile(modelPath);
+        const QString path = WriteModelFile(state, k);
+        if (path.isEmpty())
+            return failure(
+                QStringLiteral("无法写入模型文件“%1”，配比没有完成。").arg(QDir::toNativeSeparators(modelPath)));
+        bool solverAvailable = true;
+        const std::optional<std::vector<double>> solution = SolveModel(path, n, &solverAvailable);
+        if (!solverAvailable) return failure(QStringLiteral("无法启动求解程序，配比没有完成。"));
+        if (!solution) continue;
+        if (IsSingleLotSolution(*solution, k)) state.SingleLotSeen = true;
+        const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution);
+        if (!blend) continue; // parts that add up to 0 cannot meet the sum row; nothing to store
+        const QString price = GeneralNumberText(blend->JiaGe);
+        if (!pricesAllEqual && storedPrices.contains(price)) continue;
+        storedPrices.insert(price);
+        if (!sql.insertScheme(*setId, std::span<const double>(solution->data(), size_t(n)), *blend))
+            return failure(LastDbError());
+        ++stored;
+    }
+
+    // Without a scheme the transaction rolls back, taking the set row with it.
+    if (stored == 0) return {RunOutcome::Kind::NoScheme, 0, QStringLiteral("没有配比方案")};
+
+    for (const Mei& lot : state.PanelLots)
+        if (!sql.insertLot(*setId, lot)) return failure(LastDbError());
+    if (!transaction.commit()) return failure(LastDbError());
+    return {RunOutcome::Kind::Stored, *setId, QString()};
+}
+
+} // namespace vestrel

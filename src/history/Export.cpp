@@ -1,0 +1,150 @@
+#include "history/Export.h"
+
+#include "app/FileFunction.h"
+#include "app/Seams.h"
+#include "xls/workbook.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vestrel {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString excelFailure() {
+    return QStringLiteral("导出excel失败，请联系软件作者，或者请您导入普通格式的文件即可！");
+}
+
+QStringList oneCell(const QString& text) {
+    return QStringList{text};
+}
+
+bool writeHtml(const QString& templatePath, const QString& path, const QList<QPair<QString, QString>>& replacements) {
+    if (!FileExists(templatePath)) return false;
+    QString text = ReadTextFile(templatePath, true);
+    for (const auto& [placeholder, value] : replacements)
+        text.replace(placeholder, value, Qt::CaseSensitive);
+    return WriteTextFileAt(path, text);
+}
+
+bool writeWorkbook(const QString& templatePath, const QString& path, const QList<QStringList>& rows) {
+    const QString error = xls::appendRowsToCopy(templatePath, path, QStringLiteral("Sheet1"), rows);
+    if (error.isEmpty()) return true;
+    showMessage(excelFailure() + error, {}, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+}
+
+} // namespace
+
+QString HtmlEscape(const QString& text) {
+    return text.toHtmlEscaped().replace(QLatin1Char('\''), QStringLiteral("&#39;"));
+}
+
+QString ListToHtmlTable(const ListData& list) {
+    QString out = QStringLiteral("<table width='100%'border=1 cellpadding=2>");
+    out += QStringLiteral("<tr>");
+    for (const ListColumn& column : list.columns)
+        out += QStringLiteral("<td>") + HtmlEscape(column.header) + QStringLiteral("</td>");
+    out += QStringLiteral("</tr>") + kCrLf;
+    for (int r = 0; r < list.rowCount(); ++r) {
+        out += QStringLiteral("<tr>");
+        // A row always has its own text, even in a list without columns.
+        const int columns = std::max(1, list.columnCount());
+        for (int c = 0; c < columns; ++c)
+            out += QStringLiteral("<td>") + HtmlEscape(list.cell(r, c)) + QStringLiteral("</td>");
+        out += QStringLiteral("</tr>") + kCrLf;
+    }
+    out += QStringLiteral("</table>");
+    return out;
+}
+
+bool ExportListHtml(const ListData& list, const QString& path) {
+    return writeHtml(ExportTemplatePath(ExportSource::Catalogue, ExportKind::Html), path,
+                     {{QStringLiteral("{$list1}"), ListToHtmlTable(list)}});
+}
+
+bool ExportSchemeHtml(const SchemeExportData& data, const QString& path) {
+    const ListData empty;
+    return writeHtml(ExportTemplatePath(ExportSource::History, ExportKind::Html), path,
+                     {{QStringLiteral("{$destination}"), HtmlEscape(data.targets)},
+                      {QStringLiteral("{$list1}"), ListToHtmlTable(data.lots ? *data.lots : empty)},
+                      {QStringLiteral("{$list2}"), ListToHtmlTable(data.ratios ? *data.ratios : empty)}});
+}
+
+void AppendListToSheet(QList<QStringList>& rows, const ListData& list, int blankRows) {
+    for (int i = 0; i < blankRows; ++i)
+        rows << oneCell(QString());
+    QStringList header;
+    for (const ListColumn& column : list.columns)
+        header << column.header;
+    rows << header;
+    const int columns = std::max(1, list.columnCount());
+    for (int r = 0; r < list.rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row << list.cell(r, c);
+        rows << row;
+    }
+}
+
+QList<QStringList> CatalogueSheetRows(const ListData& list) {
+    QList<QStringList> rows;
+    AppendListToSheet(rows, list, 2);
+    return rows;
+}
+
+QList<QStringList> SchemeSheetRows(const SchemeExportData& data) {
+    const ListData empty;
+    QList<QStringList> rows;
+    rows << oneCell(QString()) << oneCell(QString()) << oneCell(data.targets) << oneCell(QString())
+         << oneCell(QStringLiteral("参与配比的煤"));
+    AppendListToSheet(rows, data.lots ? *data.lots : empty, 0);
+    rows << oneCell(QString()) << oneCell(QStringLiteral("方案列表"));
+    AppendListToSheet(rows, data.ratios ? *data.ratios : empty, 0);
+    return rows;
+}
+
+bool ExportListExcel(const ListData& list, const QString& path) {
+    return writeWorkbook(ExportTemplatePath(ExportSource::Catalogue, ExportKind::Excel), path,
+                         CatalogueSheetRows(list));
+}
+
+bool ExportSchemeExcel(const SchemeExportData& data, const QString& path) {
+    return writeWorkbook(ExportTemplatePath(ExportSource::History, ExportKind::Excel), path, SchemeSheetRows(data));
+}
+
+QString DefaultExportName() {
+    return QStringLiteral("Vestrel_") + now().toString(QStringLiteral("yy-MM-dd-HH-mm-ss"));
+}
+
+QString ExportFilter(ExportSource source, ExportKind kind) {
+    if (kind == ExportKind::Excel) return QStringLiteral("Microsoft Excel .xls (*.xls)|*.xls");
+    return source == ExportSource::History ? QStringLiteral("HTML .html (*.html)|*.html")
+                                           : QStringLiteral("普通格式 .html (*.html)|*.html");
+}
+
+QString AskExportFile(ExportSource source, ExportKind kind) {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.defaultName = DefaultExportName();
+    request.filter = ExportFilter(source, kind);
+    request.confirmOverwrite = false; // asked below, through the seam
+    const QString path = interaction().fileDialog(request);
+    if (path.isEmpty()) return {};
+    // Replacing a file the user already has must be their choice, not a silent overwrite.
+    if (QFileInfo::exists(path)) {
+        const QString question = QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(QDir::toNativeSeparators(path));
+        if (showMessage(question, {}, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes) return {};
+    }
+    return path;
+}
+
+QString ExportTemplatePath(ExportSource source, ExportKind kind) {
+    const QString base = source == ExportSource::Catalogue ? QStringLiteral("list1") : QStringLiteral("list2");
+    const QString ext = kind == ExportKind::Excel ? QStringLiteral(".xls") : QStringLiteral(".html");
+    return programPath(QStringLiteral("template/") + base + ext);
+}
+
+} // namespace vestrel

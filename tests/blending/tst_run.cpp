@@ -1,0 +1,306 @@
+#include "app/Seams.h"
+#include "app/gui/WindowHub.h"
+#include "blending/ModelText.h"
+#include "blending/PanelBuilder.h"
+#include "blending/Run.h"
+#include "blending/gui/BlendingPanel.h"
+#include "data/Dbconnection.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace vestrel;
+using vestrel::test::Panel;
+
+namespace {
+
+// Lot A: 1500, sulphur 3.2, stock 60; lot B: 1800, sulphur 1.5, stock 100, must use; sulphur <= 2.5; 50 t.
+Panel examplePanel() {
+    return Panel()
+        .lot(0, "A", "1500", "60")
+        .set(0, CellSulphur, "3.2")
+        .lot(1, "B", "1800", "100")
+        .set(1, CellSulphur, "1.5")
+        .mustUse(1)
+        .target(CellSulphur, "2.5")
+        .tonnes("50");
+}
+
+// For k = 2 lot A alone is cheapest and meets the limit.
+Panel singleLotPanel() {
+    return Panel()
+        .lot(0, "A", "1000")
+        .set(0, CellSulphur, "2")
+        .lot(1, "B", "1200")
+        .set(1, CellSulphur, "3")
+        .target(CellSulphur, "2.5");
+}
+
+PanelState stateOf(const PanelTexts& texts) {
+    PanelState state;
+    state.texts = texts;
+    state.PanelLots = ReadGridLots(texts);
+    return state;
+}
+
+QList<QVariantList> select(const QString& sql) {
+    QList<QVariantList> rows;
+    if (!OpenDb()) return rows;
+    QSqlQuery q(Conn());
+    if (!q.exec(sql)) qWarning() << q.lastQuery();
+    while (q.next()) {
+        QVariantList row;
+        for (int c = 0; c < q.record().count(); ++c)
+            row << q.value(c);
+        rows << row;
+    }
+    return rows;
+}
+
+int count(const QString& table) {
+    const QList<QVariantList> rows = select(QStringLiteral("SELECT COUNT(*) FROM ") + table);
+    return rows.isEmpty() ? -1 : rows[0][0].toInt();
+}
+
+bool noRowsAnywhere() {
+    return count("Lishi_fangan") == 0 && count("Lishi_Peibibiao") == 0 && count("Lishi_meitan") == 0;
+}
+
+QString modelFile(const test::TempProgramFolder& folder) {
+    return folder.filePath(QStringLiteral("qzmd.dll"));
+}
+
+} // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void solveWorkedExample() {
+        test::TempProgramFolder folder;
+        const PanelState state = stateOf(examplePanel());
+        const std::optional<std::vector<double>> solution = SolveModel(WriteModelFile(state, 10), 2);
+        QVERIFY(solution);
+        QCOMPARE(*solution, (std::vector<double>{5, 5, 16500}));
+    }
+
+    void solveWithoutResult_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::addColumn<bool>("writeFile");
+        QTest::newRow("infeasible") << PanelTexts(examplePanel().target(CellSulphur, "1")) << true;
+        QTest::newRow("objective exactly 0")
+            << PanelTexts(examplePanel().set(0, CellPrice, "0").set(1, CellPrice, "0")) << true;
+        QTest::newRow("no model file") << PanelTexts(examplePanel()) << false;
+    }
+    void solveWithoutResult() {
+        QFETCH(PanelTexts, texts);
+        QFETCH(bool, writeFile);
+        test::TempProgramFolder folder;
+        const PanelState state = stateOf(texts);
+        const QString path = writeFile ? WriteModelFile(state, 10) : modelFile(folder);
+        bool available = false;
+        QVERIFY(!SolveModel(path, 2, &available));
+        QVERIFY(available);
+    }
+
+    void solverScript_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("takeLine");
+        QTest::newRow("drive dropped") << "C:\\x" << QByteArray("take \\x");
+        QTest::newRow("drive with slashes") << "d:/Blend/qzmd.dll" << QByteArray("take /Blend/qzmd.dll");
+        QTest::newRow("no drive: whole path") << "/tmp/x" << QByteArray("take /tmp/x");
+        QTest::newRow("network path whole") << "\\\\host\\x" << QByteArray("take \\\\host\\x");
+        QTest::newRow("UTF-8") << "/tmp/配比/qzmd.dll" << QByteArray("take /tmp/\xe9\x85\x8d\xe6\xaf\x94/qzmd.dll");
+    }
+    void solverScript() {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, takeLine);
+        QCOMPARE(SolverScript(path), "SET ECHOIN 1\n" + takeLine + "\nGO\nQUIT\n");
+    }
+
+    void singleLotSolution_data() {
+        QTest::addColumn<QList<double>>("solution");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<bool>("single");
+        QTest::newRow("second lot takes all") << QList<double>{0, 4, 7200} << 4 << true;
+        QTest::newRow("shared") << QList<double>{1, 3, 6900} << 4 << false;
+        QTest::newRow("objective equal to k is no part") << QList<double>{2, 2, 4} << 4 << false;
+    }
+    void singleLotSolution() {
+        QFETCH(QList<double>, solution);
+        QFETCH(int, k);
+        QFETCH(bool, single);
+        QCOMPARE(IsSingleLotSolution(std::span<const double>(solution.data(), solution.size()), k), single);
+    }
+
+    void workedRun() {
+        test::TempProgramFolder folder;
+        PanelState state = stateOf(examplePanel());
+        const RunOutcome outcome = RunOptimisation(state);
+        QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stored));
+        QVERIFY(!state.SingleLotSeen);
+        QVERIFY(!QFileInfo::exists(modelFile(folder)));
+
+        const QList<QVariantList> sets = select("SELECT id, xinxi FROM Lishi_fangan");
+        QCOMPARE(sets.size(), 1);
+        QCOMPARE(sets[0][0].toLongLong(), outcome.setId);
+        QCOMPARE(sets[0][1].toString(), QStringLiteral("硫分<=2.5  配50吨 B必选"));
+
+        const QList<QVariantList> schemes =
+            select("SELECT followid, d1, d2, Liu, JiaGe, Name, kucun, ShuiFen, d3, d4, d5, d6, d7, d8, d9, d10 "
+                   "FROM Lishi_Peibibiao ORDER BY id");
+        QVERIFY(schemes.size() >= 4);
+        // k = 2, 3, 5 and 7; k = 4 and 6 repeat the price of k = 2.
+        const QList<QList<double>> first{
+            {1, 1, 2.35, 1650}, {1, 2, 2.07, 1700}, {2, 3, 2.18, 1680}, {4, 3, 2.47, 1628.57}};
+        for (int i = 0; i < first.size(); ++i)
+            for (int c = 0; c < 4; ++c)
+                QCOMPARE(schemes[i][c + 1].toDouble(), first[i][c]);
+        QSet<double> prices;
+        for (const QVariantList& s : schemes) {
+            QCOMPARE(s[0].toLongLong(), outcome.setId);
+            QVERIFY(s[5].isValid() && !s[5].isNull());
+            QCOMPARE(s[5].toString(), QString());
+            QCOMPARE(s[6].toDouble(), 0.0);
+            QCOMPARE(s[7].toDouble(), 0.0);
+            for (int c = 8; c < 16; ++c)
+                QVERIFY(s[c].isNull());
+            QVERIFY2(!prices.contains(s[4].toDouble()), "one scheme per price");
+            prices.insert(s[4].toDouble());
+        }
+
+        const QList<QVariantList> lots =
+            select("SELECT followid, leixing, Name, Liu, kucun, JiaGe FROM Lishi_meitan ORDER BY id");
+        QCOMPARE(lots.size(), 2);
+        const QString id = QString::number(outcome.setId);
+        const QList<QStringList> expected{{id, "0", "A", "3.2", "60", "1500"}, {id, "0", "B", "1.5", "100", "1800"}};
+        for (int i = 0; i < 2; ++i)
+            for (int c = 0; c < 6; ++c)
+                QCOMPARE(lots[i][c].toString(), expected[i][c]);
+    }
+
+    void allPricesEqualKeepsEveryK() {
+        test::TempProgramFolder folder;
+        PanelState state = stateOf(singleLotPanel().set(1, CellPrice, "1000"));
+        QCOMPARE(int(RunOptimisation(state).kind), int(RunOutcome::Kind::Stored));
+        const QList<QVariantList> schemes = select("SELECT JiaGe, d1 + d2 FROM Lishi_Peibibiao ORDER BY id");
+        QCOMPARE(schemes.size(), 99);
+        for (int i = 0; i < 99; ++i) {
+            QCOMPARE(schemes[i][0].toDouble(), 1000.0);
+            QCOMPARE(schemes[i][1].toInt(), i + 2);
+        }
+    }
+
+    void singleLotSwitchesOnDifferenceLine() {
+        test::TempProgramFolder folder;
+        PanelState state = stateOf(singleLotPanel());
+        for (int run = 1; run <= 2; ++run) {
+            const RunOutcome outcome = RunOptimisation(state);
+            QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stored));
+            QVERIFY(!state.SingleLotSeen);
+            QVERIFY(OpenDb());
+            QSqlQuery q(Conn());
+            q.prepare("SELECT d1, d2 FROM Lishi_Peibibiao WHERE followid = ? ORDER BY id");
+            q.addBindValue(outcome.setId);
+            QVERIFY(q.exec() && q.next());
+            // Each run starts without the difference line: k = 2 gives all parts to A again.
+            QCOMPARE(q.value(0).toInt(), 2);
+            QCOMPARE(q.value(1).toInt(), 0);
+            int later = 0;
+            while (q.next()) {
+                QVERIFY2(q.value(0).toInt() >= 1 && q.value(1).toInt() >= 1, "A together with another lot");
+                ++later;
+            }
+            QVERIFY(later > 0);
+        }
+    }
+
+    void noScheme_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::newRow("no k feasible") << PanelTexts(examplePanel().target(CellSulphur, "1"));
+        QTest::newRow("all prices 0") << PanelTexts(examplePanel().set(0, CellPrice, "0").set(1, CellPrice, "0"));
+    }
+    void noScheme() {
+        QFETCH(PanelTexts, texts);
+        test::TempProgramFolder folder;
+        PanelState state = stateOf(texts);
+        const RunOutcome outcome = RunOptimisation(state);
+        QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::NoScheme));
+        QCOMPARE(outcome.message, QStringLiteral("没有配比方案"));
+        QVERIFY(noRowsAnywhere());
+        QVERIFY(!QFileInfo::exists(modelFile(folder)));
+    }
+
+    void failedRunLeavesNothing_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("model file path is a folder")
+            << PanelTexts(examplePanel()) << "blocked" << QStringLiteral("qzmd.dll”，配比没有完成。");
+        QTest::newRow("database refuses the lots")
+            << PanelTexts(examplePanel()) << "trigger" << QStringLiteral("disk is full");
+        QTest::newRow("database refuses after a single-lot solution")
+            << PanelTexts(singleLotPanel()) << "trigger" << QStringLiteral("disk is full");
+        QTest::newRow("database folder missing") << PanelTexts(examplePanel()) << "nodb" << QStringLiteral("coal.dat");
+    }
+    void failedRunLeavesNothing() {
+        QFETCH(PanelTexts, texts);
+        QFETCH(QString, fault);
+        QFETCH(QString, messagePart);
+        test::TempProgramFolder folder;
+        if (fault == "blocked") QVERIFY(QDir(folder.path()).mkdir("qzmd.dll"));
+        if (fault == "trigger") {
+            QVERIFY(OpenDb());
+            QSqlQuery q(Conn());
+            QVERIFY(
+                q.exec("CREATE TRIGGER refuse_lots BEFORE INSERT ON Lishi_meitan BEGIN SELECT RAISE(ABORT, 'disk is "
+                       "full'); END"));
+            CloseDb();
+        }
+        if (fault == "nodb") SetDbPath(folder.filePath("missing/coal.dat"));
+
+        PanelState state = stateOf(texts);
+        const RunOutcome outcome = RunOptimisation(state);
+        QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Failed));
+        QVERIFY2(outcome.message.contains(messagePart), qPrintable(outcome.message));
+        QVERIFY(!state.SingleLotSeen);
+        QVERIFY(!QFileInfo(modelFile(folder)).isFile());
+        if (fault == "blocked") QVERIFY(outcome.message.startsWith(QStringLiteral("无法写入模型文件“")));
+        if (fault != "nodb") QVERIFY(noRowsAnywhere());
+    }
+
+    void mainWindowRun() {
+        test::TempProgramFolder folder;
+        test::ScriptedInteraction ui;
+        QWidget* main = hub::mainWindow();
+        auto* panel = test::find<BlendingPanel>(main, "BlendingPanel");
+        QVERIFY(panel);
+        panel->setPanelTexts(examplePanel());
+        test::find<QPushButton>(main, "Command1")->click();
+        QVERIFY2(ui.messageTexts().isEmpty(), qPrintable(ui.messageTexts().join('\n')));
+        QCOMPARE(count("Lishi_fangan"), 1);
+        QCOMPARE(count("Lishi_meitan"), 2);
+        QVERIFY(count("Lishi_Peibibiao") >= 4);
+
+        // The toolbar's start button, with a limit no blend meets.
+        panel->setPanelTexts(examplePanel().target(CellSulphur, "1"));
+        auto* start = test::find<QAction>(main, "tbrMenu_4");
+        QVERIFY(start);
+        start->trigger();
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("没有配比方案")});
+        QCOMPARE(ui.messages()[0].title, QString());
+        QCOMPARE(int(ui.messages()[0].buttons), int(MsgButtons::Ok));
+        QCOMPARE(count("Lishi_fangan"), 1);
+
+        if (QWidget* history = hub::historyWindow()) history->close();
+        delete main;
+    }
+};
+
+QTEST_MAIN(RunTest)
+#include "tst_run.moc"
