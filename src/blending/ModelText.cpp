@@ -21,10 +21,6 @@ QString coefficient(double value) {
     return text.isEmpty() ? QStringLiteral("0.00") : text;
 }
 
-QString limitText(const QString& target, int k) {
-    return GeneralNumberText(ParseNumber(target).value_or(0.0) * k);
-}
-
 // The tonnes go into the stock lines as typed, but the checks also accept texts the modelling language cannot
 // read (" 50", "5e1"); those are written as their value so the stock lines stay valid.
 QString tonnesText(const QString& typed) {
@@ -36,12 +32,10 @@ QString tonnesText(const QString& typed) {
 
 } // namespace
 
-QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, bool singleLotSeen) {
-    const QString kText = QString::number(k);
+ModelTemplate::ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts) {
     QString objective = QStringLiteral("[rObj] min=");
     std::array<QString, kIndexCount> left;
-    std::array<QString, kIndexCount> right;
-    QString mustUse, sum, difference, stock, integers, pointers;
+    QString mustUse, sum, difference, integers, pointers;
     const QString tonnes = tonnesText(texts.tonnes);
 
     for (int row = 0; row < lots.size(); ++row) {
@@ -54,12 +48,10 @@ QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, b
         for (int x = 0; x < kIndexCount; ++x) {
             if (texts.target(x).isEmpty()) continue;
             left[size_t(x)] += joiner + coefficient(lot.*CellMember(IndexCell(x))) + QStringLiteral("*X") + j;
-            right[size_t(x)] = (PanelIndices()[size_t(x)].lowerLimit ? QStringLiteral(">") : QStringLiteral("<")) +
-                               limitText(texts.target(x), k) + QStringLiteral(";") + kCrLf;
         }
         if (!texts.tonnes.isEmpty())
-            stock += tonnes + QStringLiteral("*X") + j + QStringLiteral("<") + GeneralNumberText(lot.Kucun) +
-                     QStringLiteral("*") + kText + QStringLiteral(";") + kCrLf;
+            stockHeads_ << tonnes + QStringLiteral("*X") + j + QStringLiteral("<") + GeneralNumberText(lot.Kucun) +
+                               QStringLiteral("*");
         sum += joiner + QStringLiteral("X") + j;
         difference += subtractor + QStringLiteral("X") + j;
         if (row < kGridRows && texts.mustUse[size_t(row)])
@@ -67,26 +59,51 @@ QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, b
         integers += QStringLiteral("@gin(X") + j + QStringLiteral(");") + kCrLf;
         pointers += QStringLiteral("@pointer(") + j + QStringLiteral(")=X") + j + QStringLiteral(";") + kCrLf;
     }
-    objective += QStringLiteral(";") + kCrLf;
-    sum += QStringLiteral("=") + kText + QStringLiteral(";") + kCrLf;
-    const QString differenceLine = singleLotSeen ? QStringLiteral("@abs(") + difference + QStringLiteral(")<") +
-                                                       QString::number(k - 1) + QStringLiteral(";") + kCrLf
-                                                 : QString();
     pointers += QStringLiteral("@pointer(") + QString::number(lots.size() + 1) + QStringLiteral(")=rObj;") + kCrLf;
 
-    QString text = QStringLiteral("model:") + kCrLf + objective;
-    for (int x = 0; x < kIndexCount; ++x)
-        text += left[size_t(x)] + right[size_t(x)];
-    text += mustUse + sum + differenceLine + stock + integers;
-    text += QStringLiteral("data:") + kCrLf + pointers + QStringLiteral("enddata") + kCrLf + QStringLiteral("end");
+    head_ = QStringLiteral("model:") + kCrLf + objective + QStringLiteral(";") + kCrLf;
+    // An index row exists only with at least one lot, as its left side does.
+    for (int x = 0; x < kIndexCount && !lots.isEmpty(); ++x) {
+        if (texts.target(x).isEmpty()) continue;
+        const bool lower = PanelIndices()[size_t(x)].lowerLimit;
+        indexRows_.push_back({left[size_t(x)] + (lower ? QStringLiteral(">") : QStringLiteral("<")),
+                              ParseNumber(texts.target(x)).value_or(0.0)});
+    }
+    mustUse_ = mustUse;
+    sumHead_ = sum + QStringLiteral("=");
+    differenceHead_ = QStringLiteral("@abs(") + difference + QStringLiteral(")<");
+    tail_ = integers + QStringLiteral("data:") + kCrLf + pointers + QStringLiteral("enddata") + kCrLf +
+            QStringLiteral("end");
+}
+
+QString ModelTemplate::text(int k, bool singleLotSeen) const {
+    const QString kText = QString::number(k);
+    QString text;
+    text.reserve(head_.size() + tail_.size() + 64 * (indexRows_.size() + stockHeads_.size()) + 256);
+    text += head_;
+    for (const IndexRow& row : indexRows_)
+        text += row.head + GeneralNumberText(row.target * k) + QStringLiteral(";") + kCrLf;
+    text += mustUse_ + sumHead_ + kText + QStringLiteral(";") + kCrLf;
+    if (singleLotSeen) text += differenceHead_ + QString::number(k - 1) + QStringLiteral(";") + kCrLf;
+    for (const QString& stock : stockHeads_)
+        text += stock + kText + QStringLiteral(";") + kCrLf;
+    text += tail_;
     return text;
 }
 
-QString WriteModelFile(const PanelState& state, int k) {
+QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, bool singleLotSeen) {
+    return ModelTemplate(lots, texts).text(k, singleLotSeen);
+}
+
+QString WriteModelFile(const ModelTemplate& model, int k, bool singleLotSeen) {
     const QString folder = programFolder();
     const QString name = QStringLiteral("qzmd.dll");
-    if (!WriteTextFile(name, folder, BuildModelText(state.PanelLots, k, state.texts, state.SingleLotSeen))) return {};
+    if (!WriteTextFile(name, folder, model.text(k, singleLotSeen))) return {};
     return QDir(folder).filePath(name);
+}
+
+QString WriteModelFile(const PanelState& state, int k) {
+    return WriteModelFile(ModelTemplate(state.PanelLots, state.texts), k, state.SingleLotSeen);
 }
 
 } // namespace vestrel

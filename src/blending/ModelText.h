@@ -5,6 +5,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace vestrel {
 
@@ -13,8 +15,27 @@ namespace vestrel {
 // per lot when tonnes are given. Lines end in CR LF except the closing "end".
 QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, bool singleLotSeen);
 
+// The same model with everything that does not depend on k formatted once, for a run's 99 models.
+class ModelTemplate {
+public:
+    ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts);
+    QString text(int k, bool singleLotSeen) const;
+
+private:
+    struct IndexRow {
+        QString head;  // left side and relation
+        double target; // multiplied by k for the right side
+    };
+    QString head_; // "model:" and the objective
+    std::vector<IndexRow> indexRows_;
+    QString mustUse_, sumHead_, differenceHead_;
+    QStringList stockHeads_; // one per lot, up to the "*" before k
+    QString tail_;           // the integer declarations and the data section
+};
+
 // Writes the model of the run's lots for k into "qzmd.dll" in the program folder and returns its path, or an
 // empty text when the file could not be written.
 QString WriteModelFile(const PanelState& state, int k);
+QString WriteModelFile(const ModelTemplate& model, int k, bool singleLotSeen);
 
 } // namespace vestrel

@@ -173,13 +173,14 @@ RunOutcome RunOptimisation(PanelState& state) {
     if (!setId) return failure(LastDbError());
 
     const bool pricesAllEqual = PricesAllEqual(state.texts);
+    const ModelTemplate model(state.PanelLots, state.texts);
     QSet<QString> storedPrices; // as general number texts, the way the price is compared
     int stored = 0;
     for (int k = kFirstK; k <= kLastK; ++k) {
         // A new file instead of truncating the last one: file systems that flush a truncated, rewritten file on
         // close (ext4) would otherwise wait for the disk 99 times.
         removeModelFile(modelPath);
-        const QString path = WriteModelFile(state, k);
+        const QString path = WriteModelFile(model, k, state.SingleLotSeen);
         if (path.isEmpty())
             return failure(
                 QStringLiteral("无法写入模型文件“%1”，配比没有完成。").arg(QDir::toNativeSeparators(modelPath)));
