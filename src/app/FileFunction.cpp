@@ -19,13 +19,17 @@ QString DecodeSystemText(const QByteArray& bytes) {
     return decoder.decode(bytes);
 }
 
+QByteArray TextFileBytes(const QString& text) {
+    return EncodeSystemText(text) + "\r\n";
+}
+
 bool WriteTextFileAt(const QString& path, const QString& text) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
     if (!info.dir().exists() || info.isDir()) return false;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = EncodeSystemText(text) + "\r\n";
+    const QByteArray bytes = TextFileBytes(text);
     const bool ok = file.write(bytes) == bytes.size();
     file.close();
     return ok && file.error() == QFileDevice::NoError;

@@ -8,6 +8,8 @@ namespace vestrel {
 // Creates or truncates folder/fileName, writes text followed by CR LF. False on any failure.
 bool WriteTextFile(const QString& fileName, const QString& folder, const QString& text);
 bool WriteTextFileAt(const QString& path, const QString& text);
+// The bytes those two write for the text.
+QByteArray TextFileBytes(const QString& text);
 // A line ends at CR LF or a lone CR; a lone LF stays in the text. allLines false: the first line;
 // true: all lines joined without separators. A missing or unreadable file gives "".
 QString ReadTextFile(const QString& path, bool allLines);

@@ -1,6 +1,7 @@
 #include "blending/Run.h"
 
 #include "app/CommonFunction.h"
+#include "app/FileFunction.h"
 #include "app/Seams.h"
 #include "blending/BlendOfSolution.h"
 #include "blending/ModelText.h"
@@ -8,6 +9,7 @@
 #include "blending/Validation.h"
 #include "catalogue/Mei.h"
 #include "data/Dbconnection.h"
+#include "solver/SolveAhead.h"
 #include "solver/SolverCalls.h"
 
 #include <QDir>
@@ -174,6 +176,18 @@ RunOutcome RunOptimisation(PanelState& state) {
 
     const bool pricesAllEqual = PricesAllEqual(state.texts);
     const ModelTemplate model(state.PanelLots, state.texts);
+    // The models still to come are solved on the other cores meanwhile; the difference line changes them, so
+    // they are handed over again when it switches on.
+    std::optional<solver::SolveAhead> ahead;
+    const auto solveAhead = [&](int fromK) {
+        ahead.reset();
+        if (solver::SolveAhead::workerCount() == 0) return;
+        std::vector<QByteArray> texts;
+        for (int k = fromK; k <= kLastK; ++k)
+            texts.push_back(TextFileBytes(model.text(k, state.SingleLotSeen)));
+        ahead.emplace(std::move(texts));
+    };
+    solveAhead(kFirstK);
     QSet<QString> storedPrices; // as general number texts, the way the price is compared
     int stored = 0;
     for (int k = kFirstK; k <= kLastK; ++k) {
@@ -188,7 +202,10 @@ RunOutcome RunOptimisation(PanelState& state) {
         const std::optional<std::vector<double>> solution = SolveModel(path, n, &solverAvailable);
         if (!solverAvailable) return failure(QStringLiteral("无法启动求解程序，配比没有完成。"));
         if (!solution) continue;
-        if (IsSingleLotSolution(*solution, k)) state.SingleLotSeen = true;
+        if (IsSingleLotSolution(*solution, k) && !state.SingleLotSeen) {
+            state.SingleLotSeen = true;
+            solveAhead(k + 1);
+        }
         const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution);
         if (!blend) continue; // parts that add up to 0 cannot meet the sum row; nothing to store
         const QString price = GeneralNumberText(blend->JiaGe);

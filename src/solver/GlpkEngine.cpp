@@ -170,4 +170,8 @@ void setDefaultEngine(MilpEngine* engine) {
     engineOverride.store(engine);
 }
 
+bool defaultEngineIsBuiltIn() {
+    return engineOverride.load() == nullptr;
+}
+
 } // namespace vestrel::solver

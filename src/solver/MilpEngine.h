@@ -44,5 +44,7 @@ private:
 MilpEngine& defaultEngine();
 // Replaces it (the caller keeps ownership); nullptr restores GLPK.
 void setDefaultEngine(MilpEngine* engine);
+// True while no engine replaces GLPK.
+bool defaultEngineIsBuiltIn();
 
 } // namespace vestrel::solver

@@ -1,6 +1,7 @@
 #include "solver/SolverCalls.h"
 
 #include "solver/ModelSolver.h"
+#include "solver/SolveAhead.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -16,6 +17,7 @@ namespace vestrel::solver {
 struct SolverEnvironment {
     std::vector<double*> locations;
     std::optional<Model> model;
+    QByteArray text; // of the model, by which a solve ahead finds its values
 };
 
 namespace {
@@ -35,21 +37,32 @@ SolverEnvironment* live(LSenv env) {
 
 int take(SolverEnvironment& env, const QByteArray& path) {
     env.model.reset();
+    env.text.clear();
     QFile file(QString::fromUtf8(path));
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return SolverFileUnreadable;
     const QByteArray text = file.read(kMaxModelBytes + 1);
     if (file.error() != QFileDevice::NoError) return SolverFileUnreadable;
     env.model = parseModel(text);
+    if (env.model) env.text = text;
     return env.model ? SolverOk : SolverModelRejected;
+}
+
+std::optional<std::vector<double>> exportedValues(const SolverEnvironment& env) {
+    if (SolveAhead* ahead = SolveAhead::active()) {
+        if (auto known = ahead->values(env.text)) return std::move(*known);
+    }
+    auto solution = solveModel(*env.model, defaultEngine());
+    if (!solution) return std::nullopt;
+    return std::move(solution->exported);
 }
 
 int go(SolverEnvironment& env) {
     if (!env.model) return SolverNoModel;
-    const auto solution = solveModel(*env.model, defaultEngine());
-    if (!solution) return SolverNoSolution;
-    if (solution->exported.size() > env.locations.size()) return SolverNoLocation;
-    for (std::size_t i = 0; i < solution->exported.size(); ++i)
-        *env.locations[i] = solution->exported[i];
+    const auto exported = exportedValues(env);
+    if (!exported) return SolverNoSolution;
+    if (exported->size() > env.locations.size()) return SolverNoLocation;
+    for (std::size_t i = 0; i < exported->size(); ++i)
+        *env.locations[i] = (*exported)[i];
     return SolverOk;
 }
 

@@ -5,6 +5,7 @@
 #include "blending/Run.h"
 #include "blending/gui/BlendingPanel.h"
 #include "data/Dbconnection.h"
+#include "solver/SolveAhead.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -218,6 +219,58 @@ private slots:
             }
             QVERIFY(later > 0);
         }
+    }
+
+    void solvingAheadStoresTheSameSchemes_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::newRow("worked example") << PanelTexts(examplePanel());
+        QTest::newRow("single lot switching mid-run") << PanelTexts(singleLotPanel());
+        QTest::newRow("five lots, three limits") << PanelTexts(Panel()
+                                                                   .lot(0, "A", "1400", "80")
+                                                                   .set(0, CellSulphur, "3.1")
+                                                                   .set(0, CellAsh, "0.52")
+                                                                   .set(0, CellVolatile, "11.3")
+                                                                   .lot(1, "B", "1530.50", "60")
+                                                                   .set(1, CellSulphur, "2.2")
+                                                                   .set(1, CellAsh, "0.31")
+                                                                   .set(1, CellVolatile, "9.4")
+                                                                   .lot(2, "C", "1611", "90")
+                                                                   .set(2, CellSulphur, "1.9")
+                                                                   .set(2, CellAsh, "0.45")
+                                                                   .set(2, CellVolatile, "8.8")
+                                                                   .lot(3, "D", "1480.20", "70")
+                                                                   .set(3, CellSulphur, "2.9")
+                                                                   .set(3, CellAsh, "0.28")
+                                                                   .set(3, CellVolatile, "10.7")
+                                                                   .lot(4, "E", "1702", "50")
+                                                                   .set(4, CellSulphur, "1.4")
+                                                                   .set(4, CellAsh, "0.39")
+                                                                   .set(4, CellVolatile, "9.9")
+                                                                   .target(CellSulphur, "2.5")
+                                                                   .target(CellAsh, "0.4")
+                                                                   .target(CellVolatile, "10")
+                                                                   .mustUse(2)
+                                                                   .tonnes("100"));
+    }
+    // Solving the coming models on other threads changes only the time: the same rows, in the same order.
+    void solvingAheadStoresTheSameSchemes() {
+        QFETCH(PanelTexts, texts);
+        test::TempProgramFolder folder;
+        const QString schemes = "SELECT d1, d2, d3, d4, d5, JiaGe, Liu, HuiFen FROM Lishi_Peibibiao "
+                                "WHERE followid = %1 ORDER BY id";
+        QList<QList<QVariantList>> stored;
+        for (const int workers : {0, 1, 3}) {
+            solver::SolveAhead::setWorkerCount(workers);
+            PanelState state = stateOf(texts);
+            const RunOutcome outcome = RunOptimisation(state);
+            solver::SolveAhead::setWorkerCount(-1);
+            QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stored));
+            QCOMPARE(solver::SolveAhead::active(), nullptr);
+            stored << select(schemes.arg(outcome.setId));
+        }
+        QVERIFY(stored[0].size() > 1);
+        QCOMPARE(stored[1], stored[0]);
+        QCOMPARE(stored[2], stored[0]);
     }
 
     void noScheme_data() {

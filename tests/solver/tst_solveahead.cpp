@@ -1,0 +1,107 @@
+#include "solver/MilpEngine.h"
+#include "solver/ModelSolver.h"
+#include "solver/SolveAhead.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace vestrel::solver;
+
+namespace {
+
+// Two lots, parts adding up to k, the first lot's share limited; infeasible when the limit is below 1.
+QByteArray model(int k, const char* limit = "0.6") {
+    return QByteArray("model:\r\n[rObj] min=1500.00*X1+1800.00*X2;\r\n") + "X1<" + limit + "*" + QByteArray::number(k) +
+           ";\r\nX1+X2=" + QByteArray::number(k) +
+           ";\r\n@gin(X1);\r\n@gin(X2);\r\ndata:\r\n@pointer(1)=X1;\r\n@pointer(2)=X2;\r\n@pointer(3)=rObj;\r\n"
+           "enddata\r\nend\r\n";
+}
+
+class NeverCalled : public MilpEngine {
+public:
+    std::optional<std::vector<double>> solve(const MilpProblem&) override { return std::nullopt; }
+};
+
+} // namespace
+
+class SolveAheadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SolveAhead::setWorkerCount(-1); }
+
+    void answersLikeSolvingDirectly_data() {
+        QTest::addColumn<int>("workers");
+        QTest::newRow("on the caller's thread only") << 0;
+        QTest::newRow("one worker") << 1;
+        QTest::newRow("three workers") << 3;
+    }
+    void answersLikeSolvingDirectly() {
+        QFETCH(int, workers);
+        std::vector<QByteArray> texts;
+        for (int k = 2; k <= 60; ++k)
+            texts.push_back(model(k));
+        texts.push_back(model(5, "0.1")); // no solution
+        texts.push_back("model:\r\nnonsense\r\nend");
+        SolveAhead ahead(texts, workers);
+        QCOMPARE(SolveAhead::active(), &ahead);
+        // Asked out of order as well, and twice.
+        for (const QByteArray& text : {texts[40], texts[0], texts[40]}) {
+            const auto known = ahead.values(text);
+            QVERIFY(known.has_value());
+            QCOMPARE(*known, solveModelText(text));
+        }
+        for (const QByteArray& text : texts) {
+            const auto known = ahead.values(text);
+            QVERIFY(known.has_value());
+            QCOMPARE(*known, solveModelText(text));
+        }
+        QVERIFY(!ahead.values(model(61)).has_value());
+    }
+
+    void registersWhileItLives() {
+        QCOMPARE(SolveAhead::active(), nullptr);
+        {
+            SolveAhead first({model(2)}, 1);
+            {
+                SolveAhead second({model(3)}, 1);
+                QCOMPARE(SolveAhead::active(), &second);
+            }
+            // The inner one only unregisters itself.
+            QCOMPARE(SolveAhead::active(), nullptr);
+        }
+        QCOMPARE(SolveAhead::active(), nullptr);
+    }
+
+    void stopsWithoutSolvingTheRest() {
+        std::vector<QByteArray> texts;
+        for (int k = 2; k <= 100000; ++k)
+            texts.push_back(model(k));
+        QElapsedTimer timer;
+        timer.start();
+        {
+            SolveAhead ahead(std::move(texts), 2);
+            QVERIFY(ahead.values(model(2)).has_value());
+        }
+        // Solving all of them takes seconds.
+        QVERIFY2(timer.elapsed() < 1000, "the destructor waited for every text");
+    }
+
+    void replacedEngineIsNeverBypassed() {
+        NeverCalled engine;
+        setDefaultEngine(&engine);
+        QCOMPARE(SolveAhead::workerCount(), 0);
+        {
+            SolveAhead ahead({model(2)}, 2);
+            QCOMPARE(SolveAhead::active(), nullptr);
+        }
+        setDefaultEngine(nullptr);
+        SolveAhead::setWorkerCount(0);
+        QCOMPARE(SolveAhead::workerCount(), 0);
+        SolveAhead::setWorkerCount(2);
+        QCOMPARE(SolveAhead::workerCount(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(SolveAheadTest)
+#include "tst_solveahead.moc"
