@@ -161,6 +161,10 @@ std::optional<std::vector<double>> GlpkEngine::solve(const MilpProblem& problem)
     return out;
 }
 
+void GlpkEngine::releaseThread() {
+    glp_free_env();
+}
+
 MilpEngine& defaultEngine() {
     MilpEngine* engine = engineOverride.load();
     return engine ? *engine : glpkEngine;

@@ -35,6 +35,9 @@ public:
     // well under a millisecond.
     explicit GlpkEngine(int timeLimitMs = 10000) : timeLimitMs_(timeLimitMs) {}
     std::optional<std::vector<double>> solve(const MilpProblem& problem) override;
+    // GLPK keeps an environment per thread and never frees it by itself: a thread that has solved calls this
+    // before it ends.
+    static void releaseThread();
 
 private:
     int timeLimitMs_;

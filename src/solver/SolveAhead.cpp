@@ -84,12 +84,15 @@ std::optional<std::size_t> SolveAhead::firstWaiting() {
 }
 
 void SolveAhead::work() {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        const auto i = firstWaiting();
-        if (!i) return;
-        solve(*i, lock);
+    {
+        std::unique_lock lock(mutex_);
+        while (!stopping_) {
+            const auto i = firstWaiting();
+            if (!i) break;
+            solve(*i, lock);
+        }
     }
+    GlpkEngine::releaseThread();
 }
 
 std::optional<std::optional<std::vector<double>>> SolveAhead::values(const QByteArray& text) {

@@ -87,6 +87,33 @@ private slots:
         QVERIFY2(timer.elapsed() < 1000, "the destructor waited for every text");
     }
 
+    // Every worker thread gets its own GLPK environment, which GLPK frees only when asked.
+    void workersLeaveNoMemoryBehind() {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly)) QSKIP("no /proc on this system");
+        status.close();
+        const auto residentKb = [&status] {
+            status.open(QIODevice::ReadOnly);
+            const QList<QByteArray> lines = status.readAll().split('\n');
+            status.close();
+            for (const QByteArray& line : lines)
+                if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+            return 0L;
+        };
+        const std::vector<QByteArray> texts{model(2), model(3), model(4)};
+        const auto runs = [&texts](int count) {
+            for (int i = 0; i < count; ++i) {
+                SolveAhead ahead(texts, 2);
+                for (const QByteArray& text : texts)
+                    ahead.values(text);
+            }
+        };
+        runs(50); // the allocator's arenas for the threads settle first
+        const long before = residentKb();
+        runs(500);
+        QVERIFY2(residentKb() - before < 512, qPrintable(QString::number(residentKb() - before) + " kB more"));
+    }
+
     void replacedEngineIsNeverBypassed() {
         NeverCalled engine;
         setDefaultEngine(&engine);
