@@ -8,6 +8,7 @@
 #include "blending/gui/BlendingGrid.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,7 +75,16 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     m_grid = new BlendingGrid(GridHost::Main, this);
     m_grid->move(0, 0);
     connect(m_grid, &BlendingGrid::startRequested, this, &BlendingPanel::Command1_Click);
-    m_runHandler = [this] { showRunOutcome(RunOptimisation(m_state)); };
+    m_runHandler = [this] {
+        // A run of many binding limits can take a while; the pointer says so until its outcome is shown.
+        RunOutcome outcome;
+        {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+            outcome = RunOptimisation(m_state);
+        }
+        showRunOutcome(outcome);
+    };
 
     const int width = m_grid->width();
     int top = m_grid->height() + 4;
