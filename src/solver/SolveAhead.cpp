@@ -69,7 +69,13 @@ void SolveAhead::solve(std::size_t i, std::unique_lock<std::mutex>& lock) {
     lock.unlock();
     // Each thread its own engine: GLPK keeps its environment per thread, one problem object per solve.
     GlpkEngine engine;
-    std::optional<std::vector<double>> values = solveModelText(text, engine);
+    std::optional<std::vector<double>> values;
+    try {
+        values = solveModelText(text, engine);
+    } catch (...) {
+        // Out of memory on a worker must not end the program; the text then counts as unsolved, as a failed
+        // solve on the caller's thread would.
+    }
     lock.lock();
     slot.values = std::move(values);
     slot.state = State::Done;
