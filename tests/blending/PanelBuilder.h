@@ -45,6 +45,19 @@ struct Panel {
     operator PanelTexts() const { return texts; }
 };
 
+// The two-lot panel of the worked example: lot A 1500, sulphur 3.2, stock 60; lot B 1800, sulphur 1.5, stock
+// 100, must be used; sulphur at most 2.5; 50 tonnes.
+inline Panel examplePanel() {
+    return Panel()
+        .lot(0, "A", "1500", "60")
+        .set(0, CellSulphur, "3.2")
+        .lot(1, "B", "1800", "100")
+        .set(1, CellSulphur, "1.5")
+        .mustUse(1)
+        .target(CellSulphur, "2.5")
+        .tonnes("50");
+}
+
 } // namespace vestrel::test
 
 Q_DECLARE_METATYPE(vestrel::PanelTexts)

@@ -10,21 +10,10 @@
 #include <QTest>
 
 using namespace vestrel;
+using vestrel::test::examplePanel;
 using vestrel::test::Panel;
 
 namespace {
-
-// The two-lot panel of the worked example: sulphur at most 2.5, 50 tonnes, the second lot must be used.
-Panel examplePanel() {
-    return Panel()
-        .lot(0, "A", "1500", "60")
-        .set(0, CellSulphur, "3.2")
-        .lot(1, "B", "1800", "100")
-        .set(1, CellSulphur, "1.5")
-        .mustUse(1)
-        .target(CellSulphur, "2.5")
-        .tonnes("50");
-}
 
 QString model(const PanelTexts& t, int k, bool singleLotSeen = false) {
     return BuildModelText(ReadGridLots(t), k, t, singleLotSeen);

@@ -17,21 +17,10 @@
 #include <QTest>
 
 using namespace vestrel;
+using vestrel::test::examplePanel;
 using vestrel::test::Panel;
 
 namespace {
-
-// Lot A: 1500, sulphur 3.2, stock 60; lot B: 1800, sulphur 1.5, stock 100, must use; sulphur <= 2.5; 50 t.
-Panel examplePanel() {
-    return Panel()
-        .lot(0, "A", "1500", "60")
-        .set(0, CellSulphur, "3.2")
-        .lot(1, "B", "1800", "100")
-        .set(1, CellSulphur, "1.5")
-        .mustUse(1)
-        .target(CellSulphur, "2.5")
-        .tonnes("50");
-}
 
 // For k = 2 lot A alone is cheapest and meets the limit.
 Panel singleLotPanel() {

@@ -1,4 +1,5 @@
 #include "solver/SolverCalls.h"
+#include "solver/WorkedExampleModel.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -7,21 +8,8 @@ using namespace vestrel::solver;
 
 namespace {
 
-const QByteArray kModel = "model:\r\n"
-                          "[rObj] min=1500.00*X1+1800.00*X2;\r\n"
-                          "3.20*X1+1.50*X2<25;\r\n"
-                          "X2>1;\r\n"
-                          "X1+X2=10;\r\n"
-                          "50*X1<60*10;\r\n"
-                          "50*X2<100*10;\r\n"
-                          "@gin(X1);\r\n"
-                          "@gin(X2);\r\n"
-                          "data:\r\n"
-                          "@pointer(1)=X1;\r\n"
-                          "@pointer(2)=X2;\r\n"
-                          "@pointer(3)=rObj;\r\n"
-                          "enddata\r\n"
-                          "end\r\n";
+// As the run writes it, with the line end after "end".
+const QByteArray kModel = vestrel::test::kWorkedExample + "\r\n";
 
 constexpr double kUntouched = -7.5;
 
