@@ -1,8 +1,8 @@
 // Loading a large catalogue into the catalogue window and the selection dialog.
 // Prints the median of several repeats for each step.
 
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "blending/gui/frmSelect.h"
 #include "catalogue/gui/frmKucun.h"
 #include "data/Dbconnection.h"

@@ -1,9 +1,9 @@
 // Times the catalogue export of 10,000 lots (16 columns of text each) to an HTML page and to an Excel 97
 // workbook from the shipped templates. Prints the median of several repeats of each writer.
 
-#include "app/Seams.h"
-#include "history/Export.h"
-#include "history/ListViewFunction.h"
+#include "base/Seams.h"
+#include "lists/Export.h"
+#include "lists/ListViewFunction.h"
 
 #include <QCoreApplication>
 #include <QDir>

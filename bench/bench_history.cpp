@@ -1,10 +1,10 @@
 // Times the history window on a large history: 20,000 sets of 50 schemes and 5 lots each. Prints the
 // medians of opening the window (Form_Load) and of showing a set (lsvLeft_Click).
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "data/Dbconnection.h"
-#include "history/gui/ReportListView.h"
 #include "history/gui/frmLishi.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 // every index fall together from lot to lot, so countless blends tie within a yuan and branch-and-bound has to
 // visit thousands of nodes per model. They show the worst case rather than the usual one.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "blending/ModelText.h"
 #include "blending/Run.h"
 #include "data/Dbconnection.h"

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
+#include "data/Backup.h"
 #include "data/Dbconnection.h"
 
 #include <QCryptographicHash>
@@ -32,10 +33,6 @@ InstanceLock::InstanceLock(const QString& programFolder)
 
 InstanceLock::~InstanceLock() {
     if (m_acquired) m_lock->unlock();
-}
-
-QString BackupFolder() {
-    return programPath(QStringLiteral("bakup"));
 }
 
 StartupResult RunStartup(const QString& programFolder) {

@@ -28,6 +28,4 @@ struct StartupResult {
 // Sets the database path, refuses a second copy with "程序已经运行！", creates the backup folder.
 StartupResult RunStartup(const QString& programFolder);
 
-QString BackupFolder();
-
 } // namespace vestrel

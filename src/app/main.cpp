@@ -1,9 +1,9 @@
 // Vestrel: least-cost blends of petroleum-coke lots.
 
-#include "app/Seams.h"
 #include "app/Startup.h"
-#include "app/gui/QtInteraction.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/QtInteraction.h"
+#include "base/gui/WindowHub.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "blending/BlendOfSolution.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 #include "blending/PanelTexts.h"
 
 namespace vestrel {

@@ -1,7 +1,7 @@
 #pragma once
 // The selection dialog's decisions without widgets: which lots go to the grid, and the warning above ten.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "blending/PanelTexts.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 
 namespace vestrel {
 

@@ -1,8 +1,8 @@
 #include "blending/Run.h"
 
-#include "app/CommonFunction.h"
-#include "app/FileFunction.h"
-#include "app/Seams.h"
+#include "base/CommonFunction.h"
+#include "base/FileFunction.h"
+#include "base/Seams.h"
 #include "blending/BlendOfSolution.h"
 #include "blending/ModelText.h"
 #include "blending/SchemeSummary.h"

@@ -1,6 +1,6 @@
 #include "blending/Validation.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 #include "blending/BlendingTexts.h"
 
 namespace vestrel {

@@ -1,6 +1,6 @@
 #include "calculator/Calculator.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 #include "blending/BlendOfSolution.h"
 #include "blending/BlendingTexts.h"
 #include "blending/Validation.h"

@@ -2,7 +2,7 @@
 // The catalogue window's decisions without widgets: what the list shows, what is checked, and where its parts
 // go when the window is resized.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QList>
 #include <QRect>

@@ -1,6 +1,6 @@
 #include "catalogue/EntryForm.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 
 namespace vestrel {
 

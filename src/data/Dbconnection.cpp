@@ -1,6 +1,6 @@
 #include "data/Dbconnection.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "data/Schema.h"
 
 #include <QDir>

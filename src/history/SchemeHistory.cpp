@@ -1,8 +1,8 @@
 #include "history/SchemeHistory.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 #include "data/Dbconnection.h"
-#include "history/ListViewFunction.h"
+#include "lists/ListViewFunction.h"
 
 #include <QDateTime>
 #include <QLocale>

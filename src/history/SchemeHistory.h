@@ -2,7 +2,7 @@
 // The history window's decisions without widgets: which scheme sets are listed, what a set shows, the
 // tonnes conversion, deleting sets and where the window's parts go.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QList>
 #include <QPair>

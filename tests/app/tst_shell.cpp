@@ -1,6 +1,6 @@
-#include "app/gui/WindowHub.h"
 #include "app/gui/frmConnect.h"
 #include "app/gui/frmMain.h"
+#include "base/gui/WindowHub.h"
 #include "blending/gui/BlendingPanel.h"
 #include "data/Dbconnection.h"
 #include "support/TestSupport.h"

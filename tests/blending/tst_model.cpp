@@ -1,4 +1,4 @@
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "blending/BlendOfSolution.h"
 #include "blending/ModelText.h"
 #include "blending/PanelBuilder.h"

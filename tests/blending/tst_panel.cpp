@@ -1,4 +1,4 @@
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "blending/gui/BlendingGrid.h"
 #include "blending/gui/BlendingPanel.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "blending/ModelText.h"
 #include "blending/PanelBuilder.h"
 #include "blending/Run.h"

@@ -1,8 +1,8 @@
 // The lot selection dialog: listing, toggling, the ten-lot warning and the import into either grid.
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "blending/gui/frmSelect.h"
 #include "catalogue/DaoFunction.h"
-#include "history/gui/ReportListView.h"
+#include "lists/gui/ReportListView.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

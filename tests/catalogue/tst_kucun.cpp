@@ -1,9 +1,9 @@
 // The catalogue window: loading, count, search, delete, sort and resize.
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
 #include "catalogue/gui/frmKucun.h"
 #include "catalogue/gui/frmUpdate.h"
-#include "history/gui/ReportListView.h"
+#include "lists/gui/ReportListView.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 // The entry form: checks, saving, the catalogue after a save, vanished lots and repeated requests.
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
 #include "catalogue/gui/frmKucun.h"
 #include "catalogue/gui/frmUpdate.h"

@@ -1,8 +1,8 @@
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "data/Dbconnection.h"
 #include "history/SchemeHistory.h"
-#include "history/gui/ReportListView.h"
 #include "history/gui/frmLishi.h"
+#include "lists/gui/ReportListView.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 // Test helpers: a scripted interaction seam, a temporary program folder, widget lookup.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #include "app/gui/frmAbout.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "app/gui/frmConnect.h"
 
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 
 #include <QGuiApplication>
 #include <QLabel>

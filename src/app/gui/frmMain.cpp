@@ -1,10 +1,10 @@
 #include "app/gui/frmMain.h"
 
-#include "app/Backup.h"
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
 #include "app/gui/frmAbout.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "blending/gui/BlendingPanel.h"
+#include "data/Backup.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>

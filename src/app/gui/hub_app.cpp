@@ -1,7 +1,7 @@
-#include "app/gui/WindowHub.h"
 #include "app/gui/frmConnect.h"
 #include "app/gui/frmLoading.h"
 #include "app/gui/frmMain.h"
+#include "base/gui/WindowHub.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,13 +12,6 @@ namespace vestrel::hub {
 namespace {
 
 QPointer<frmMain> g_main;
-
-void bringForward(QWidget* w) {
-    if (!w) return; // the window could not be built; the note is gone and nothing else changes
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
 
 // Shows the loading note and lets it paint before the slow load, then removes it.
 QWidget* loadWithNote(const std::function<QWidget*()>& load) {

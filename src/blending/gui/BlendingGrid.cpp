@@ -1,6 +1,6 @@
 #include "blending/gui/BlendingGrid.h"
 
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "blending/gui/BlendingPanel.h"
 
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "blending/BlendingTexts.h"
 #include "blending/Run.h"
 #include "blending/Validation.h"

@@ -1,14 +1,14 @@
 #include "blending/gui/frmSelect.h"
 
-#include "app/CommonFunction.h"
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/CommonFunction.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "blending/LotSelection.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
-#include "history/ListViewFunction.h"
-#include "history/gui/ReportListView.h"
+#include "lists/ListViewFunction.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

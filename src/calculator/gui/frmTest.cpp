@@ -1,6 +1,6 @@
 #include "calculator/gui/frmTest.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "blending/gui/BlendingGrid.h"
 #include "calculator/Calculator.h"
 

@@ -1,12 +1,12 @@
 #include "catalogue/gui/frmKucun.h"
 
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
-#include "history/ListViewFunction.h"
-#include "history/gui/ExportCommands.h"
-#include "history/gui/ReportListView.h"
+#include "lists/ListViewFunction.h"
+#include "lists/gui/ExportCommands.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -221,6 +221,29 @@ void frmKucun::resizeEvent(QResizeEvent* event) {
 void frmKucun::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     m_closing = event->isAccepted();
+}
+
+bool ExportCatalogue(frmKucun& window, ExportKind kind) {
+    const ListData& list = window.listData();
+    if (kind == ExportKind::Html)
+        return RunExportCommand(ExportSource::Catalogue, kind,
+                                [&](const QString& path) { return ExportListHtml(list, path); });
+    return RunExportCommand(
+        ExportSource::Catalogue, kind, [&](const QString& path) { return ExportListExcel(list, path); },
+        [&](bool visible) {
+            QWidget* notice = window.picLoad();
+            if (!notice) return;
+            if (!visible) {
+                notice->hide();
+                return;
+            }
+            // Centred over the list, to the right of the left panel.
+            const int left = window.picLeft() ? window.picLeft()->width() : 0;
+            notice->move((window.width() + left - notice->width()) / 2, window.height() / 2 - notice->height());
+            notice->raise();
+            notice->show();
+            notice->repaint(); // the export runs without returning to the event loop
+        });
 }
 
 } // namespace vestrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "lists/Export.h"
 
 #include <QWidget>
 
@@ -66,5 +67,8 @@ private:
     CatalogueLayout m_layout;
     bool m_closing = false;
 };
+
+// Catalogue buttons 5 (Excel) and 6 (HTML): the lot list as shown.
+bool ExportCatalogue(frmKucun& window, ExportKind kind);
 
 } // namespace vestrel

@@ -1,7 +1,7 @@
 #include "catalogue/gui/frmUpdate.h"
 
-#include "app/Seams.h"
-#include "app/gui/WindowHub.h"
+#include "base/Seams.h"
+#include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
 

@@ -1,5 +1,4 @@
-#include "app/gui/WindowHub.h"
-#include "blending/gui/frmSelect.h"
+#include "base/gui/WindowHub.h"
 #include "catalogue/gui/frmKucun.h"
 #include "catalogue/gui/frmUpdate.h"
 
@@ -12,18 +11,6 @@ namespace {
 // Each window exists once; closing deletes it and the next request loads it afresh.
 QPointer<frmKucun> g_catalogue;
 QPointer<frmUpdate> g_entry;
-QPointer<frmSelect> g_select;
-
-// A window that accepted its close is on its way out and must not be handed out again.
-template <class W> W* live(const QPointer<W>& w) {
-    return w && !w->closing() ? w.data() : nullptr;
-}
-
-void bringForward(QWidget* w) {
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
 
 } // namespace
 
@@ -67,27 +54,6 @@ void showEntryForm(qint32 meiId) {
         }
     }
     bringForward(form);
-}
-
-void showSelectDialog(const QString& callerForm) {
-    frmSelect* dialog = live(g_select);
-    if (!dialog) {
-        dialog = new frmSelect;
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        if (!dialog->Form_Load()) {
-            delete dialog;
-            return;
-        }
-        g_select = dialog;
-    }
-    dialog->CallerForm = callerForm;
-    // Modeless for the main window, modal for the calculator; an open dialog switches to its newest opener.
-    const Qt::WindowModality modality = callerForm == QLatin1String("frmMain") ? Qt::NonModal : Qt::ApplicationModal;
-    if (dialog->windowModality() != modality) {
-        dialog->hide();
-        dialog->setWindowModality(modality);
-    }
-    bringForward(dialog);
 }
 
 } // namespace vestrel::hub

@@ -1,11 +1,11 @@
 #include "history/gui/frmLishi.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "data/Dbconnection.h"
-#include "history/ListViewFunction.h"
 #include "history/SchemeHistory.h"
-#include "history/gui/ExportCommands.h"
-#include "history/gui/ReportListView.h"
+#include "lists/ListViewFunction.h"
+#include "lists/gui/ExportCommands.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -374,6 +374,16 @@ void frmLishi::setBusyNoticeVisible(bool visible) {
 void frmLishi::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Form_Resize();
+}
+
+bool ExportHistory(frmLishi& window, ExportKind kind) {
+    const SchemeExportData data{window.zhibiaoText(), &window.midList(), &window.bottomList()};
+    if (kind == ExportKind::Html)
+        return RunExportCommand(ExportSource::History, kind,
+                                [&](const QString& path) { return ExportSchemeHtml(data, path); });
+    return RunExportCommand(
+        ExportSource::History, kind, [&](const QString& path) { return ExportSchemeExcel(data, path); },
+        [&](bool visible) { window.setBusyNoticeVisible(visible); });
 }
 
 } // namespace vestrel

@@ -2,7 +2,8 @@
 // The history window: the newest scheme sets, and for the selected one its targets, its lots and its ratio
 // schemes, with the tonnes conversion, deleting sets and the export commands.
 
-#include "history/ListData.h"
+#include "lists/Export.h"
+#include "lists/ListData.h"
 
 #include <QWidget>
 #include <functional>
@@ -90,5 +91,8 @@ private:
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
+
+// History buttons 3 (HTML) and 4 (Excel): the shown set as the lists show it.
+bool ExportHistory(frmLishi& window, ExportKind kind);
 
 } // namespace vestrel

@@ -1,4 +1,4 @@
-#include "app/gui/WindowHub.h"
+#include "base/gui/WindowHub.h"
 #include "history/gui/frmLishi.h"
 
 #include <QPointer>

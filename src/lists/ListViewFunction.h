@@ -2,7 +2,7 @@
 // The two report-style lists every window shares: the lot list (16 columns) and the ratio-scheme list
 // (24 columns). The routines fill a ListData; the windows show it and the exports read it back.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QString>
 #include <QVariantList>

@@ -1,4 +1,4 @@
-#include "app/FileFunction.h"
+#include "base/FileFunction.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/Backup.h"
 #include "catalogue/DaoFunction.h"
+#include "data/Backup.h"
 #include "data/Dbconnection.h"
 #include "support/TestSupport.h"
 

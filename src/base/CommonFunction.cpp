@@ -1,6 +1,6 @@
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <charconv>
 #include <climits>

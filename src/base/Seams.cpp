@@ -1,4 +1,4 @@
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The real dialogs behind the interaction seam.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 namespace vestrel {
 

@@ -7,6 +7,9 @@
 
 namespace vestrel {
 
+// The folder "bakup" beside the program.
+QString BackupFolder();
+
 // The backup file of a day: bakup/yyyy-MM-dd.bak in the program folder.
 QString BackupFilePath(const QDate& day);
 

@@ -1,4 +1,4 @@
-#include "app/gui/QtInteraction.h"
+#include "base/gui/QtInteraction.h"
 
 #include <QApplication>
 #include <QDesktopServices>

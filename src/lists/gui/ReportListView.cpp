@@ -1,4 +1,4 @@
-#include "history/gui/ReportListView.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

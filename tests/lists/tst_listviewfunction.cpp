@@ -1,6 +1,6 @@
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "data/Dbconnection.h"
-#include "history/ListViewFunction.h"
+#include "lists/ListViewFunction.h"
 #include "support/TestSupport.h"
 
 #include <QSqlError>

@@ -2,7 +2,7 @@
 // Exporting the catalogue's lot list and a stored run as an HTML page or an Excel 97 workbook, each made
 // from a template in the folder "template" beside the program.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,6 @@
-#include "app/Backup.h"
+#include "data/Backup.h"
 
-#include "app/Seams.h"
-#include "app/Startup.h"
+#include "base/Seams.h"
 #include "data/Dbconnection.h"
 
 #include <QDir>
@@ -17,6 +16,10 @@
 #include <utility>
 
 namespace vestrel {
+
+QString BackupFolder() {
+    return programPath(QStringLiteral("bakup"));
+}
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "history/ListViewFunction.h"
+#include "lists/ListViewFunction.h"
 
-#include "app/CommonFunction.h"
+#include "base/CommonFunction.h"
 #include "data/Dbconnection.h"
 #include "data/Schema.h"
 

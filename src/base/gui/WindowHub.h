@@ -2,14 +2,28 @@
 // How windows reach each other. Each window exists once, is loaded on first use and brought forward when
 // asked for again. The functions are defined beside the windows they serve (hub_*.cpp).
 
-#include "catalogue/Mei.h"
-
 #include <QList>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
-class QWidget;
+namespace vestrel {
+class Mei;
+}
 
 namespace vestrel::hub {
+
+// A window that accepted its close is on its way out and must not be handed out again.
+template <class W> W* live(const QPointer<W>& w) {
+    return w && !w->closing() ? w.data() : nullptr;
+}
+
+inline void bringForward(QWidget* w) {
+    if (!w) return; // the window could not be built; nothing else changes
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
 
 // Main window (app).
 void showStartWindow();     // the splash, which opens the main window

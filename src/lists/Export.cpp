@@ -1,7 +1,7 @@
-#include "history/Export.h"
+#include "lists/Export.h"
 
-#include "app/FileFunction.h"
-#include "app/Seams.h"
+#include "base/FileFunction.h"
+#include "base/Seams.h"
 #include "xls/workbook.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 // Usage: fill listData() with the core routines, then refresh(). After changing cell texts without adding
 // or removing rows, refreshCells() keeps the selection.
 
-#include "history/ListData.h"
+#include "lists/ListData.h"
 
 #include <QAbstractTableModel>
 #include <QList>
