@@ -236,6 +236,46 @@ QString GeneralNumberText(double value) {
     return fixedText(*d, 0, true);
 }
 
+bool IsWithinValueLimit(const QString& text) {
+    if (!IsNumeric(text)) return true;
+    return std::fabs(ToDouble(text)) < kValueLimit;
+}
+
+QString OutOfLimitMessage(const QString& notNumberMessage) {
+    const QString number = QStringLiteral("数字");
+    QString message = notNumberMessage;
+    const qsizetype at = message.lastIndexOf(number);
+    if (at >= 0) message.replace(at, number.size(), QStringLiteral("绝对值小于1000000000的数字"));
+    return message;
+}
+
+std::optional<std::int64_t> ToCents(double value) {
+    // Below 1e13 a two-decimal value has at most 15 digits, so value * 100 lands within 0.25 of its cents.
+    if (!(std::fabs(value) < 1e13)) return std::nullopt;
+    return std::int64_t(std::llround(value * 100.0));
+}
+
+std::int64_t RoundedQuotient(std::int64_t numerator, std::int64_t divisor) {
+    const bool negative = (numerator < 0) != (divisor < 0);
+    const std::uint64_t a = numerator < 0 ? 0 - std::uint64_t(numerator) : std::uint64_t(numerator);
+    const std::uint64_t b = divisor < 0 ? 0 - std::uint64_t(divisor) : std::uint64_t(divisor);
+    std::uint64_t q = a / b;
+    if (a % b >= b - a % b) ++q; // the remainder is at least half the divisor
+    return negative ? -std::int64_t(q) : std::int64_t(q);
+}
+
+double FromCents(std::int64_t cents) {
+    // Both operands are exact and the division rounds once, so this is the double nearest to cents / 100.
+    return double(cents) / 100.0;
+}
+
+QString CentsText(std::int64_t cents) {
+    const std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
+    QString text = QString::number(magnitude / 100) + u'.' + QString::number(magnitude % 100).rightJustified(2, u'0');
+    if (cents < 0) text.prepend(u'-');
+    return text;
+}
+
 QString RoundedDecimalText(const QString& numericText, int decimals) {
     const auto d = parseDecimal(numericText);
     if (!d) return {};

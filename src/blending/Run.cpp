@@ -206,7 +206,7 @@ RunOutcome RunOptimisation(PanelState& state) {
             state.SingleLotSeen = true;
             solveAhead(k + 1);
         }
-        const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution);
+        const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution, LimitedIndices(state.texts));
         if (!blend) continue; // parts that add up to 0 cannot meet the sum row; nothing to store
         const QString price = GeneralNumberText(blend->JiaGe);
         if (!pricesAllEqual && storedPrices.contains(price)) continue;

@@ -122,8 +122,15 @@ void ConvertSharesToTonnes(ListData& ratios, int lotCount, qint32 tonnes) {
             sum = std::nearbyint(sum + ToDouble(row.subItems[k])); // the sum holds whole numbers only
         if (sum == 0) continue;
         for (int k = 0; k < n; ++k) {
-            const double tonnesOfLot = ToDouble(row.subItems[k]) * double(tonnes) / sum;
-            row.subItems[k] = RoundedDecimalText(GeneralNumberText(tonnesOfLot), 2);
+            const double share = ToDouble(row.subItems[k]);
+            // Exactly: the share in cents x tonnes, one division by S, halves away from zero. Shares are the
+            // run's whole parts (at most 100); anything far beyond falls back to floating point.
+            const std::optional<std::int64_t> cents = ToCents(share);
+            if (cents && std::fabs(double(*cents)) * std::fabs(double(tonnes)) < 4e18 && std::fabs(sum) < 1e15) {
+                row.subItems[k] = CentsText(RoundedQuotient(*cents * tonnes, std::int64_t(sum)));
+            } else {
+                row.subItems[k] = RoundedDecimalText(GeneralNumberText(share * double(tonnes) / sum), 2);
+            }
         }
     }
 }

@@ -39,8 +39,9 @@ QString LotNamesText(const ListData& lots);
 
 // The whole tonnes of the tonnage text, halves to the even neighbour; std::nullopt when it is not a number.
 std::optional<qint32> TonnageFromText(const QString& text);
-// Turns the first `lotCount` share columns of every ratio row into tonnes: share x tonnes / S in "0.00",
-// where S sums the shares as whole numbers. A row whose shares add up to 0 keeps its cells.
+// Turns the first `lotCount` share columns of every ratio row into tonnes: share x tonnes / S in "0.00", exact
+// and rounded once with halves away from zero, where S sums the shares as whole numbers. A row whose shares
+// add up to 0 keeps its cells.
 void ConvertSharesToTonnes(ListData& ratios, int lotCount, qint32 tonnes);
 
 // Deletes the sets with their schemes and lots, all in one transaction: either every set goes or none.
