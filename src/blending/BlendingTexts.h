@@ -8,12 +8,13 @@
 namespace vestrel {
 
 struct PanelIndex {
-    const char* targetBox;         // main window target box
-    const char16_t* valueName;     // names the index in the missing-value message
-    const char16_t* cellMessage;   // a grid cell that is not a number
-    const char16_t* targetMessage; // a target box that is not a number
-    const char16_t* summaryLabel;  // label in the run's summary line
-    bool lowerLimit;               // fixed carbon takes a lower limit, every other index an upper one
+    const char* targetBox;              // main window target box
+    const char16_t* valueName;          // names the index in the missing-value message
+    const char16_t* cellMessage;        // a grid cell that is not a number
+    const char16_t* targetMessage;      // a target box that is not a number
+    const char16_t* targetRangeMessage; // a target box beyond kValueLimit
+    const char16_t* summaryLabel;       // label in the run's summary line
+    bool lowerLimit;                    // fixed carbon takes a lower limit, every other index an upper one
 };
 
 // In the order of the cells: Si, total moisture, Fe, sulphur, ash, volatile matter, V, Ni, fixed carbon, Al,
@@ -28,6 +29,7 @@ inline constexpr char16_t StockName[] = u"库存";
 inline constexpr char16_t StockNotNumber[] = u"库存请填写成数字";
 inline constexpr char16_t PriceNotNumber[] = u"价格请填写成数字";
 inline constexpr char16_t TonnesNotNumber[] = u"请将配多少吨煤填写成数字！";
+inline constexpr char16_t TonnesOutOfRange[] = u"请将配多少吨煤填写成绝对值小于1000000000的数字！";
 inline constexpr char16_t NoTarget[] = u"请您至少填写一项您要达到的指标！";
 inline constexpr char16_t TwoLotsNeeded[] = u"您至少要输入2种煤！";
 } // namespace msg

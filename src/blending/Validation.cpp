@@ -57,9 +57,16 @@ QString ValidateInput(const PanelTexts& texts) {
 QString CheckCellNumbers(const PanelTexts& texts) {
     for (int i = 0; i < kGridRows; ++i) {
         for (int c = CellSi; c <= CellPrice; ++c) {
-            if (IsNumberOrEmpty(texts.cell(i, GridCell(c)))) continue;
-            return QStringLiteral("第") + lotNumber(i) + QStringLiteral("种煤:") + texts.cell(i, CellName) +
-                   cellMessage(GridCell(c)) + kCrLf;
+            const QString& text = texts.cell(i, GridCell(c));
+            QString message;
+            if (!IsNumberOrEmpty(text))
+                message = cellMessage(GridCell(c));
+            else if (!IsWithinValueLimit(text))
+                message = OutOfLimitMessage(cellMessage(GridCell(c)));
+            else
+                continue;
+            return QStringLiteral("第") + lotNumber(i) + QStringLiteral("种煤:") + texts.cell(i, CellName) + message +
+                   kCrLf;
         }
     }
     return {};
@@ -70,9 +77,13 @@ QString CheckTargets(const PanelTexts& texts) {
     for (const QString& t : texts.targets)
         any = any || !t.isEmpty();
     if (!any) return QString::fromUtf16(msg::NoTarget);
-    for (int x = 0; x < kIndexCount; ++x)
-        if (!IsNumberOrEmpty(texts.target(x))) return QString::fromUtf16(PanelIndices()[size_t(x)].targetMessage);
+    for (int x = 0; x < kIndexCount; ++x) {
+        const PanelIndex& index = PanelIndices()[size_t(x)];
+        if (!IsNumberOrEmpty(texts.target(x))) return QString::fromUtf16(index.targetMessage);
+        if (!IsWithinValueLimit(texts.target(x))) return QString::fromUtf16(index.targetRangeMessage);
+    }
     if (!IsNumberOrEmpty(texts.tonnes)) return QString::fromUtf16(msg::TonnesNotNumber);
+    if (!IsWithinValueLimit(texts.tonnes)) return QString::fromUtf16(msg::TonnesOutOfRange);
     return {};
 }
 

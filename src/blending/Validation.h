@@ -12,9 +12,9 @@ namespace vestrel {
 QString CheckNamesAndPrices(const PanelTexts& texts);
 // CheckCellNumbers, CheckTargets, CheckRequiredValues and CheckStock; the first message, later ones not run.
 QString ValidateInput(const PanelTexts& texts);
-// Every cell of all ten rows is empty or a number.
+// Every cell of all ten rows is empty or a number within kValueLimit.
 QString CheckCellNumbers(const PanelTexts& texts);
-// At least one target, and every target and the tonnes are empty or a number.
+// At least one target, and every target and the tonnes are empty or a number within kValueLimit.
 QString CheckTargets(const PanelTexts& texts);
 // Two lots at least; a value for every targeted index in every lot; a stock for every lot when tonnes are given.
 QString CheckRequiredValues(const PanelTexts& texts);

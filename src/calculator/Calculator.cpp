@@ -50,6 +50,9 @@ QString CheckCalcNumbers(const PanelTexts& texts) {
                     return lotPrefix(texts, i) + QStringLiteral("钠值请填写成小数或者百分比") + kCrLf;
             } else if (!IsNumberOrEmpty(text)) {
                 return lotPrefix(texts, i) + QString::fromUtf16(PanelIndices()[size_t(x)].cellMessage) + kCrLf;
+            } else if (!IsWithinValueLimit(text)) {
+                return lotPrefix(texts, i) +
+                       OutOfLimitMessage(QString::fromUtf16(PanelIndices()[size_t(x)].cellMessage)) + kCrLf;
             }
         }
         const QString& ratio = texts.cell(i, CellStock);
@@ -57,8 +60,10 @@ QString CheckCalcNumbers(const PanelTexts& texts) {
             return QStringLiteral("第") + lotNumber(i) +
                    QStringLiteral("煤配比必须填写，否则无法得知混在一起后的指标是多少");
         if (!IsNumeric(ratio)) return lotPrefix(texts, i) + QStringLiteral("配比请填写成数字") + kCrLf;
-        if (!IsNumberOrEmpty(texts.cell(i, CellPrice)))
-            return lotPrefix(texts, i) + QStringLiteral("价格请填写成数字") + kCrLf;
+        const QString& price = texts.cell(i, CellPrice);
+        if (!IsNumberOrEmpty(price)) return lotPrefix(texts, i) + QString::fromUtf16(msg::PriceNotNumber) + kCrLf;
+        if (!IsWithinValueLimit(price))
+            return lotPrefix(texts, i) + OutOfLimitMessage(QString::fromUtf16(msg::PriceNotNumber)) + kCrLf;
     }
     return {};
 }

@@ -10,8 +10,8 @@ namespace vestrel {
 
 // Every non-empty row has a name, a ratio and a price. Empty text when it passed.
 QString CheckNamesRatiosAndPrices(const PanelTexts& texts);
-// Two lots at least; the cells of the named rows are numbers where given (Na may be a percentage), every
-// ratio is a number. Empty text when it passed.
+// Two lots at least; the cells of the named rows are numbers within kValueLimit where given (Na may be a
+// percentage and does not enter the result), every ratio is a number. Empty text when it passed.
 QString CheckCalcNumbers(const PanelTexts& texts);
 
 struct RatioWeightsResult {

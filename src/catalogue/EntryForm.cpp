@@ -39,7 +39,11 @@ QString ValidateEntry(const EntryTexts& texts) {
     if (texts.value(kPriceBox).isEmpty()) messages += QStringLiteral("请填写煤的价格") + lineEnd;
     for (const EntryField& f : EntryFields()) {
         const QString text = texts.value(QLatin1String(f.box));
-        if (!text.isEmpty() && !IsNumeric(text)) messages += QString::fromUtf16(f.notNumberMessage) + lineEnd;
+        if (text.isEmpty()) continue;
+        if (!IsNumeric(text))
+            messages += QString::fromUtf16(f.notNumberMessage) + lineEnd;
+        else if (!IsWithinValueLimit(text))
+            messages += OutOfLimitMessage(QString::fromUtf16(f.notNumberMessage)) + lineEnd;
     }
     return messages;
 }

@@ -23,7 +23,8 @@ struct EntryField {
 // The number boxes in the order their checks are reported.
 const std::array<EntryField, 14>& EntryFields();
 
-// Every failed check, one message per line (each followed by CR LF); empty when the input is acceptable.
+// Every failed check, one message per line (each followed by CR LF); empty when the input is acceptable. A
+// number beyond kValueLimit is refused like one that is not a number: no run could use the lot.
 QString ValidateEntry(const EntryTexts& texts);
 
 // The lot built from the boxes: numbers rounded to two decimals, an empty box giving 0; LeiXing 0.

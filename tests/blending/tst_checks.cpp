@@ -65,6 +65,20 @@ private slots:
         QTest::newRow("cells before targets")
             << PanelTexts(twoLots().target(CellSulphur, "").set(1, CellV, "v")) << "第2种煤:B钒值请填写成数字\r\n";
 
+        // Values beyond what a run can carry, named like the cell.
+        QTest::newRow("price of 1e15") << PanelTexts(twoLots().set(0, CellPrice, "1e15"))
+                                       << "第1种煤:A价格请填写成绝对值小于1000000000的数字\r\n";
+        QTest::newRow("largest value passes") << PanelTexts(twoLots().set(1, CellStock, "999999999.99")) << "";
+        QTest::newRow("rounding up to the limit") << PanelTexts(twoLots().set(0, CellSulphur, "999999999.995"))
+                                                  << "第1种煤:A硫分值请填写成绝对值小于1000000000的数字\r\n";
+        QTest::newRow("negative Ni beyond the limit") << PanelTexts(twoLots().set(1, CellNi, "-1000000000"))
+                                                      << "第2种煤:B镍请填写成绝对值小于1000000000的数字\r\n";
+        QTest::newRow("a large value before letters in the row")
+            << PanelTexts(twoLots().set(0, CellMoisture, "x").set(0, CellSi, "1e20"))
+            << "第1种煤:A硅值请填写成绝对值小于1000000000的数字\r\n";
+        QTest::newRow("unnamed row below")
+            << PanelTexts(twoLots().set(5, CellCa, "2e9")) << "第6种煤:钙值请填写成绝对值小于1000000000的数字\r\n";
+
         // Targets.
         QTest::newRow("two lots, no target")
             << PanelTexts(twoLots().target(CellSulphur, "")) << "请您至少填写一项您要达到的指标！";
@@ -89,6 +103,17 @@ private slots:
         QTest::newRow("tonnes after the targets")
             << PanelTexts(twoLots().tonnes("fifty").target(CellAl, "x")) << "请将铝的指标上限填写成数字！";
         QTest::newRow("tonnes") << PanelTexts(twoLots().tonnes("fifty")) << "请将配多少吨煤填写成数字！";
+        QTest::newRow("limit of 1e13") << PanelTexts(twoLots().target(CellSulphur, "1e13"))
+                                       << "请将硫分的指标上限填写成绝对值小于1000000000的数字！";
+        QTest::newRow("fixed-carbon limit beyond") << PanelTexts(twoLots().target(CellFixedCarbon, "-1e9"))
+                                                   << "请将固定碳的指标下限填写成绝对值小于1000000000的数字！";
+        QTest::newRow("Na limit beyond, 限 once")
+            << PanelTexts(twoLots().target(CellNa, "1e14")) << "请将钠的指标上限填写成绝对值小于1000000000的数字！";
+        QTest::newRow("limits in index order") << PanelTexts(twoLots().target(CellCa, "a").target(CellFe, "5e9"))
+                                               << "请将铁的指标上限填写成绝对值小于1000000000的数字！";
+        QTest::newRow("tonnes beyond") << PanelTexts(twoLots().tonnes("1000000000"))
+                                       << "请将配多少吨煤填写成绝对值小于1000000000的数字！";
+        QTest::newRow("largest limit passes") << PanelTexts(twoLots().target(CellSulphur, "999999999.99")) << "";
 
         // Required values.
         QTest::newRow("one lot with a target")

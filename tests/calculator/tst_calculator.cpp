@@ -69,6 +69,24 @@ private slots:
                               .set(2, CellSulphur, "2"))
             << ""
             << "全水：12.00硫分：2.40灰分：挥发分：固定碳：硅：铁：G：Y：铝：钙：单价：1200.00";
+        // 3.015 and 1000.005 exactly: rounded up, as a person reads them.
+        QTest::newRow("halves rounded away from zero")
+            << PanelTexts(example()
+                              .set(0, CellSulphur, "3.00")
+                              .set(1, CellSulphur, "3.03")
+                              .set(0, CellStock, "1")
+                              .set(0, CellPrice, "1000.01")
+                              .set(1, CellPrice, "1000"))
+            << ""
+            << "全水：15.00硫分：3.02灰分：挥发分：固定碳：硅：铁：G：Y：铝：钙：单价：1000.01";
+        QTest::newRow("a large Na is not shown and not refused")
+            << PanelTexts(example().set(0, CellNa, "1e300")) << "" << kExampleResult;
+        QTest::newRow("price of 1e15") << PanelTexts(example().set(1, CellPrice, "1e15"))
+                                       << "第2种煤:B价格请填写成绝对值小于1000000000的数字\r\n"
+                                       << "";
+        QTest::newRow("Ni beyond the limit")
+            << PanelTexts(example().set(0, CellNi, "-2e9")) << "第1种煤:A镍请填写成绝对值小于1000000000的数字\r\n"
+            << "";
         QTest::newRow("Na with letters") << PanelTexts(example().set(1, CellNa, "abc"))
                                          << "第2种煤:B钠值请填写成小数或者百分比\r\n"
                                          << "";

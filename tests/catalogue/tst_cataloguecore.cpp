@@ -33,6 +33,19 @@ private slots:
         QTest::newRow("negative passes") << valid("txtHuifen", "-3") << "";
         QTest::newRow("percent sign refused")
             << valid("txtShuifen", "8%") << QString::fromUtf8("填写的水份必须是数字\r\n");
+        // A run could never use a lot beyond the limit, so the form refuses it before it is saved.
+        QTest::newRow("price 1e15 refused")
+            << valid("txtJiage", "1e15") << QString::fromUtf8("填写的价格必须是绝对值小于1000000000的数字\r\n");
+        QTest::newRow("largest ash passes") << valid("txtHuifen", "999999999.99") << "";
+        QTest::newRow("stock rounding up to the limit")
+            << valid("txtKuCun", "999999999.995")
+            << QString::fromUtf8("填写的库存必须是绝对值小于1000000000的数字\r\n");
+        QTest::newRow("negative beyond the limit") << valid("txtHuishoulv", "-1000000000")
+                                                   << QString::fromUtf8("填写的钠必须是绝对值小于1000000000的数字\r\n");
+        EntryTexts two = valid("txtHuifen", "x");
+        two.insert("txtLiu", "1e13");
+        QTest::newRow("letters and a large value, in table order")
+            << two << QString::fromUtf8("填写的灰分必须是数字\r\n填写的硫必须是绝对值小于1000000000的数字\r\n");
         EntryTexts all = valid();
         for (const char* box :
              {"txtKuCun", "txtJiage", "txtHuishoulv", "txtHuiRongDian", "txtKeMoxing", "txtGudingtan", "txtNeishui",

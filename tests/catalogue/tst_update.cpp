@@ -83,6 +83,17 @@ private slots:
         QVERIFY(!hub::isCatalogueWindowLoaded());
     }
 
+    void priceOf1e15RefusedAndNothingSaved() {
+        hub::showEntryForm(0);
+        frmUpdate* f = entryForm();
+        type(f, "txtName", QString::fromUtf8("大庆焦"));
+        type(f, "txtJiage", "1e15");
+        submit(f);
+        QCOMPARE(ui->messageTexts(), QStringList{QString::fromUtf8("填写的价格必须是绝对值小于1000000000的数字\r\n")});
+        QCOMPARE(entryForm(), f);
+        QCOMPARE(CountMeitan().value(), 0);
+    }
+
     void priceOnlyLotSavedWithZerosAndCatalogueShown() {
         hub::showEntryForm(0); // as the main window's "增加煤种" does
         frmUpdate* f = entryForm();
