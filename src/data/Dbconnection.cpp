@@ -97,10 +97,10 @@ QString quickCheckProblems(QSqlDatabase& db, QSqlError* error) {
         return sqliteReason(*error);
     }
     if (rows == QStringList{QStringLiteral("ok")}) return {};
-    QStringList findings; // without the heading that names the schema
+    QStringList findings; // without the heading that names the schema; two say enough for a message
     for (const QString& row : rows)
         for (const QString& line : row.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            if (!line.startsWith(QLatin1String("*** in database"))) findings << line.trimmed();
+            if (!line.startsWith(QLatin1String("*** in database")) && findings.size() < 2) findings << line.trimmed();
     return findings.isEmpty() ? QStringLiteral("未知错误") : findings.join(QStringLiteral("；"));
 }
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -341,6 +340,27 @@ private slots:
         writeBytes(m_folder->dbPath(), "garbage");
         const Message m = restoreAnsweredYes(ui, bakup("2026-12-08.bak"));
         QCOMPARE(m.text, QString("数据已经成功还原！请重新登陆 "));
+        QCOMPARE(lotNames(m_folder->dbPath()), QStringList{"甲焦"});
+    }
+
+    void restoreOverADamagedDatabaseLeftWithAHotJournal() {
+        // The journal belongs to the file being replaced; left beside the restored one it would be rolled back
+        // into it and tear it.
+        test::ScriptedInteraction ui;
+        addLot("甲焦");
+        BackupCommand();
+        addManyLots(200);
+        QVERIFY(!test::runChildAndKill(test::kInterruptedSave, m_folder->dbPath()).isEmpty());
+        QVERIFY(QFileInfo(m_folder->dbPath() + "-journal").size() > 0);
+        QFile db(m_folder->dbPath());
+        QVERIFY(db.open(QIODevice::ReadWrite));
+        db.write("garbage, not SQLite");
+        db.close();
+
+        QCOMPARE(restoreAnsweredYes(ui, bakup("2026-12-08.bak")).text, QString("数据已经成功还原！请重新登陆 "));
+        QVERIFY(!QFile::exists(m_folder->dbPath() + "-journal"));
+        QCOMPARE(CountMeitan(), std::optional<qint64>(1));
+        QCOMPARE(CheckRestoreFile(m_folder->dbPath()), QString());
         QCOMPARE(lotNames(m_folder->dbPath()), QStringList{"甲焦"});
     }
 
