@@ -84,8 +84,8 @@ DbFileCheck lockedCheck() {
 // Runs quick_check: "" when it passes, otherwise what it found; a failing pragma leaves *error set.
 QString quickCheckProblems(QSqlDatabase& db, QSqlError* error) {
     QSqlQuery q(db);
-    // A few findings are enough to tell damage; more would only lengthen the message.
-    if (!q.exec(QStringLiteral("PRAGMA quick_check(5)"))) {
+    // Two findings are enough to tell damage; it stops there, and the message stays short.
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(2)"))) {
         *error = q.lastError();
         return sqliteReason(*error);
     }
@@ -97,10 +97,10 @@ QString quickCheckProblems(QSqlDatabase& db, QSqlError* error) {
         return sqliteReason(*error);
     }
     if (rows == QStringList{QStringLiteral("ok")}) return {};
-    QStringList findings; // without the heading that names the schema; two say enough for a message
+    QStringList findings; // without the heading that names the schema
     for (const QString& row : rows)
         for (const QString& line : row.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            if (!line.startsWith(QLatin1String("*** in database")) && findings.size() < 2) findings << line.trimmed();
+            if (!line.startsWith(QLatin1String("*** in database"))) findings << line.trimmed();
     return findings.isEmpty() ? QStringLiteral("未知错误") : findings.join(QStringLiteral("；"));
 }
 
