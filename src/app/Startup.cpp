@@ -46,6 +46,7 @@ StartupResult RunStartup(const QString& programFolder) {
     }
     QDir folder(programFolder);
     if (!folder.exists(QStringLiteral("bakup"))) folder.mkdir(QStringLiteral("bakup"));
+    RemoveStaleTemporaries(); // copies left by a backup or restore that was cut off
     result.lock = std::move(lock);
     result.proceed = true;
     return result;

@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <atomic>
 
 namespace vestrel {
 
@@ -22,9 +23,24 @@ QString fileLabel(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// SQLite's own words; Qt's addition ("Unable to execute statement") says nothing more.
 QString sqliteReason(const QSqlError& e) {
-    const QString text = e.text().trimmed();
+    const QString text = e.databaseText().trimmed().isEmpty() ? e.text().trimmed() : e.databaseText().trimmed();
     return text.isEmpty() ? QStringLiteral("未知错误") : text;
+}
+
+// SQLite's primary result codes; Qt hands over the extended ones, whose low byte is the primary.
+enum SqliteCode { kBusy = 5, kLocked = 6, kReadOnly = 8, kCorrupt = 11, kNotADatabase = 26 };
+
+int sqliteCode(const QSqlError& e) {
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : 0;
+}
+
+bool isLockError(const QSqlError& e) {
+    const int code = sqliteCode(e);
+    return code == kBusy || code == kLocked;
 }
 
 } // namespace
@@ -47,7 +63,10 @@ void SetLastDbError(const QString& text) {
 }
 
 bool Failed(const QSqlQuery& query) {
-    g_lastError = QStringLiteral("数据库“%1”操作失败：%2").arg(fileLabel(g_dbPath), sqliteReason(query.lastError()));
+    g_lastError =
+        isLockError(query.lastError())
+            ? QStringLiteral("数据库文件“%1”正被其他程序使用，这次操作没有完成。请稍后再试。").arg(fileLabel(g_dbPath))
+            : QStringLiteral("数据库“%1”操作失败：%2").arg(fileLabel(g_dbPath), sqliteReason(query.lastError()));
     return false;
 }
 
@@ -56,34 +75,154 @@ void ReportDbError() {
     showMessage(text, QStringLiteral("数据库错误"), MsgIcon::Critical);
 }
 
-QString CheckDatabaseFile(const QString& path) {
+namespace {
+
+DbFileCheck lockedCheck() {
+    return {DbFileState::Locked, QStringLiteral("数据库文件正被其他程序使用，请稍后再试"), {}};
+}
+
+// Runs quick_check: "" when it passes, otherwise what it found; a failing pragma leaves *error set.
+QString quickCheckProblems(QSqlDatabase& db, QSqlError* error) {
+    QSqlQuery q(db);
+    // Two findings are enough to tell damage; it stops there, and the message stays short.
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(2)"))) {
+        *error = q.lastError();
+        return sqliteReason(*error);
+    }
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString();
+    if (q.lastError().isValid()) {
+        *error = q.lastError();
+        return sqliteReason(*error);
+    }
+    if (rows == QStringList{QStringLiteral("ok")}) return {};
+    QStringList findings; // without the heading that names the schema
+    for (const QString& row : rows)
+        for (const QString& line : row.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (!line.startsWith(QLatin1String("*** in database"))) findings << line.trimmed();
+    return findings.isEmpty() ? QStringLiteral("未知错误") : findings.join(QStringLiteral("；"));
+}
+
+// quick_check's verdict; `otherwise` stands when it passes.
+DbFileCheck judgeByQuickCheck(QSqlDatabase& db, const DbFileCheck& otherwise) {
+    QSqlError error;
+    const QString problems = quickCheckProblems(db, &error);
+    if (problems.isEmpty()) return otherwise;
+    if (isLockError(error)) return lockedCheck();
+    const int code = sqliteCode(error);
+    if (error.isValid() && code != kCorrupt && code != kNotADatabase) // the reading itself failed
+        return {DbFileState::Unreadable, QStringLiteral("文件无法读取：%1").arg(problems), problems};
+    return {DbFileState::Damaged, QStringLiteral("文件已损坏：%1").arg(problems), problems};
+}
+
+// Why reading the tables failed.
+DbFileCheck readFailure(QSqlDatabase& db, const QSqlError& error) {
+    switch (sqliteCode(error)) {
+    case kBusy:
+    case kLocked:
+        return lockedCheck();
+    case kReadOnly: // the only write a reader makes is rolling back a hot journal
+        return {DbFileState::Unfinished, QStringLiteral("文件上次的保存没有完成，要能写入这个文件才能撤销那次保存"),
+                sqliteReason(error)};
+    case kNotADatabase:
+        return {DbFileState::Foreign, QStringLiteral("文件不是本程序的数据库格式"), sqliteReason(error)};
+    default:
+        return judgeByQuickCheck(db,
+                                 {DbFileState::Unreadable, QStringLiteral("文件无法读取：%1").arg(sqliteReason(error)),
+                                  sqliteReason(error)});
+    }
+}
+
+DbFileCheck inspectOpen(QSqlDatabase& db, bool thorough) {
+    QSqlQuery q(db);
+    // One read transaction: every table is read under one shared lock. Its first read rolls back a hot journal
+    // when the connection may write.
+    if (!q.exec(QStringLiteral("BEGIN"))) return readFailure(db, q.lastError());
+    QSqlError readError;
+    const QString missing = CheckSchema(db, &readError);
+    DbFileCheck check;
+    if (readError.isValid())
+        check = readFailure(db, readError);
+    else if (!missing.isEmpty())
+        check = {DbFileState::Foreign, missing, {}};
+    else if (thorough)
+        check = judgeByQuickCheck(db, {});
+    q.exec(QStringLiteral("ROLLBACK"));
+    return check;
+}
+
+} // namespace
+
+DbFileCheck InspectDatabaseFile(const QString& path, DbAccess access, bool thorough) {
     const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("文件不存在");
-    if (!info.isFile()) return QStringLiteral("这不是一个文件");
+    if (!info.exists()) return {DbFileState::Missing, QStringLiteral("文件不存在"), {}};
+    if (!info.isFile())
+        return {DbFileState::NotAFile,
+                info.isDir() ? QStringLiteral("这是一个文件夹，不是文件") : QStringLiteral("这不是一个文件"),
+                {}};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("文件无法读取：%1").arg(file.errorString());
+    if (!file.open(QIODevice::ReadOnly))
+        return {DbFileState::Unreadable, QStringLiteral("文件无法读取：%1").arg(file.errorString()),
+                file.errorString()};
     const QByteArray header = file.read(100);
     file.close();
-    if (header.isEmpty()) return QStringLiteral("文件是空的");
+    if (header.isEmpty()) return {DbFileState::Foreign, QStringLiteral("文件是空的"), {}};
     if (!header.startsWith(QByteArrayLiteral("SQLite format 3\0")) || header.size() < 100)
-        return QStringLiteral("文件不是本程序的数据库格式");
+        return {DbFileState::Foreign, QStringLiteral("文件不是本程序的数据库格式"), {}};
 
-    // Look inside read-only through a private connection so nothing is written to the file.
-    const QString name = QStringLiteral("vestrel_check_%1").arg(quintptr(&file));
-    QString reason;
+    static std::atomic<int> counter{0};
+    const QString name = QStringLiteral("vestrel_inspect_%1").arg(++counter);
+    DbFileCheck check;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(access == DbAccess::ReadOnly
+                                 ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000")
+                                 : QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
         if (!db.open()) {
-            reason = QStringLiteral("无法打开：%1").arg(sqliteReason(db.lastError()));
+            const QString why = sqliteReason(db.lastError());
+            check = {DbFileState::Unreadable, QStringLiteral("无法打开：%1").arg(why), why};
         } else {
-            reason = CheckSchema(db);
+            check = inspectOpen(db, thorough);
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
-    return reason;
+    return check;
+}
+
+QString DbFileMessage(const QString& path, const DbFileCheck& check) {
+    const QString file = fileLabel(path);
+    switch (check.state) {
+    case DbFileState::Usable:
+        return {};
+    case DbFileState::Missing:
+        return QStringLiteral("数据库文件“%1”不存在。").arg(file);
+    case DbFileState::NotAFile:
+        return QStringLiteral("数据库文件“%1”不能使用：%2。请把它移走或改名后再试。").arg(file, check.reason);
+    case DbFileState::Unreadable:
+        return QStringLiteral("无法打开数据库文件“%1”：%2")
+            .arg(file, check.detail.isEmpty() ? check.reason : check.detail);
+    case DbFileState::Foreign:
+        return QStringLiteral("数据库文件“%1”不能使用：%2。程序没有改动这个文件；请检查它，或从备份还原。")
+            .arg(file, check.reason);
+    case DbFileState::Locked:
+        return QStringLiteral("数据库文件“%1”正被其他程序使用，暂时不能打开。请关闭那个程序，或稍后再试。").arg(file);
+    case DbFileState::Unfinished:
+        return QStringLiteral(
+                   "数据库文件“%1”上次的保存没有完成。要撤销那次保存，本程序需要写入这个文件，但它不允许写入。"
+                   "请允许写入这个文件和它所在的文件夹后再试。")
+            .arg(file);
+    case DbFileState::Damaged:
+        return QStringLiteral("数据库文件“%1”已损坏（%2）。程序没有改动这个文件；请从备份还原。")
+            .arg(file, check.detail);
+    }
+    return {};
+}
+
+QString CheckDatabaseFile(const QString& path) {
+    return InspectDatabaseFile(path, DbAccess::ReadOnly, false).reason;
 }
 
 bool CreateDatabaseFile(const QString& path) {
@@ -121,10 +260,10 @@ bool OpenDb() {
         }
         if (!CreateDatabaseFile(g_dbPath)) return false;
     } else {
-        const QString reason = CheckDatabaseFile(g_dbPath);
-        if (!reason.isEmpty()) {
-            g_lastError = QStringLiteral("数据库文件“%1”不能使用：%2。程序没有改动这个文件；请检查它，或从备份还原。")
-                              .arg(fileLabel(g_dbPath), reason);
+        // Checked on a connection that may write, so a save cut off by a crash is rolled back, not taken for damage.
+        const DbFileCheck check = InspectDatabaseFile(g_dbPath, DbAccess::Recover, false);
+        if (!check.usable()) {
+            g_lastError = DbFileMessage(g_dbPath, check);
             return false;
         }
     }
@@ -175,7 +314,11 @@ bool DbTransaction::commit() {
     if (!m_active) return false;
     m_active = false;
     if (Conn().commit()) return true;
-    g_lastError = QStringLiteral("数据库“%1”保存失败：%2").arg(fileLabel(g_dbPath), sqliteReason(Conn().lastError()));
+    const QSqlError error = Conn().lastError();
+    g_lastError =
+        isLockError(error)
+            ? QStringLiteral("数据库文件“%1”正被其他程序使用，没有保存。请稍后再试。").arg(fileLabel(g_dbPath))
+            : QStringLiteral("数据库“%1”保存失败：%2").arg(fileLabel(g_dbPath), sqliteReason(error));
     Conn().rollback();
     return false;
 }

@@ -13,8 +13,9 @@ namespace vestrel {
 QString DbPath();
 void SetDbPath(const QString& path);
 
-// Opens the shared connection. A missing file is created with the schema; a file that is not a database of
-// this program is refused and left untouched. False on failure, with the reason in LastDbError().
+// Opens the shared connection. A missing file is created with the schema; a save that a crash cut off is
+// rolled back; a file that is not a usable database of this program is refused and left untouched. False on
+// failure, with the reason in LastDbError().
 bool OpenDb();
 void CloseDb();
 bool IsDbOpen();
@@ -28,8 +29,36 @@ bool Failed(const QSqlQuery& query);
 // Shows LastDbError() through the message seam, the one way database errors reach the user.
 void ReportDbError();
 
-// Checks a file without opening it as the shared connection: "" when it is a database of this program,
-// otherwise the reason in Chinese. Backup and restore use it too.
+// What a look into a database file found.
+enum class DbFileState {
+    Usable,
+    Missing,
+    NotAFile,   // a folder or another kind of entry stands at the path
+    Unreadable, // the system refuses it
+    Foreign,    // not a database of this program: empty, another format, tables missing
+    Locked,     // another program holds a lock; trying again later helps
+    Unfinished, // a save was cut off and the file may not be written to undo it
+    Damaged,    // quick_check fails
+};
+struct DbFileCheck {
+    DbFileState state = DbFileState::Usable;
+    QString reason; // in Chinese, for a second line under a fixed message; empty when usable
+    QString detail; // SQLite's own words where they say more
+    bool usable() const { return state == DbFileState::Usable; }
+};
+enum class DbAccess {
+    Recover,  // read-write where the file allows it, so a save cut off by a crash is rolled back first
+    ReadOnly, // nothing is written, not even such a rollback
+};
+// Opens the file on a private connection and checks the tables; `thorough` adds SQLite's quick_check, which
+// reads every page. A failing read is told apart into locked, unfinished, not this program's and damaged;
+// "damaged" is said only when quick_check fails.
+DbFileCheck InspectDatabaseFile(const QString& path, DbAccess access, bool thorough);
+// The sentence for a database that OpenDb cannot use, with the advice that fits the state.
+QString DbFileMessage(const QString& path, const DbFileCheck& check);
+
+// Checks a file read-only without opening it as the shared connection: "" when it is a database of this
+// program, otherwise the reason in Chinese.
 QString CheckDatabaseFile(const QString& path);
 // Creates a new database file with the schema; false when it cannot.
 bool CreateDatabaseFile(const QString& path);

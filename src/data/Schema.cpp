@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include <QDateTime>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -87,13 +88,19 @@ bool CreateSchema(QSqlDatabase& db) {
     return db.commit();
 }
 
-QString CheckSchema(QSqlDatabase& db) {
+QString CheckSchema(QSqlDatabase& db, QSqlError* readError) {
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"))) {
+        if (readError) *readError = q.lastError();
         return QStringLiteral("文件已损坏或不是数据库");
+    }
     QStringList present;
     while (q.next())
         present << q.value(0).toString();
+    if (q.lastError().isValid()) {
+        if (readError) *readError = q.lastError();
+        return QStringLiteral("文件已损坏或不是数据库");
+    }
     q.finish();
     for (const TableSpec& t : requiredTables()) {
         QString actual;

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +13,9 @@ namespace vestrel {
 const QStringList& IndexColumns();
 
 bool CreateSchema(QSqlDatabase& db);
-// "" when every table and column the program uses is present, otherwise the reason in Chinese.
-QString CheckSchema(QSqlDatabase& db);
+// "" when every table and column the program uses is present, otherwise the reason in Chinese. When the
+// tables cannot even be read, *readError tells SQLite's reason (a lock, damage, not a database).
+QString CheckSchema(QSqlDatabase& db, QSqlError* readError = nullptr);
 
 // Date and time as the program stores them.
 QString DbDateTimeText(const QDateTime& when);

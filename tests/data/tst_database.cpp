@@ -1,7 +1,9 @@
+#include "ChildProcess.h"
 #include "data/Dbconnection.h"
 #include "data/Schema.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -18,6 +20,29 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
     f.write(bytes);
+}
+// Lot names and prices through the shared connection, in id order.
+QStringList lots() {
+    QStringList rows;
+    if (!OpenDb()) return {QStringLiteral("OpenDb: ") + LastDbError()};
+    QSqlQuery q("SELECT Name, JiaGe FROM meitan ORDER BY id", Conn());
+    while (q.next())
+        rows << q.value(0).toString() + "=" + q.value(1).toString();
+    CloseDb();
+    return rows;
+}
+void addLots(int count) {
+    QVERIFY(OpenDb());
+    DbTransaction tx;
+    QSqlQuery q(Conn());
+    QVERIFY(q.prepare("INSERT INTO meitan (Name, JiaGe) VALUES (?, ?)"));
+    for (int i = 0; i < count; ++i) {
+        q.addBindValue(QString("焦炭%1").arg(i));
+        q.addBindValue(1000 + i);
+        QVERIFY(q.exec());
+    }
+    QVERIFY(tx.commit());
+    CloseDb();
 }
 } // namespace
 
@@ -116,9 +141,58 @@ private slots:
         test::ScriptedInteraction ui;
         ReportDbError();
         QCOMPARE(ui.messages().size(), 1);
-        QVERIFY(ui.messages().first().text.contains("coal.dat"));
+        // Damage is named only after quick_check failed too, and only then is a restore the advice.
+        QCOMPARE(ui.messages().first().text, QString("数据库文件“%1”已损坏（database disk image is malformed）。"
+                                                     "程序没有改动这个文件；请从备份还原。")
+                                                 .arg(QDir::toNativeSeparators(folder.dbPath())));
         QCOMPARE(ui.messages().first().icon, MsgIcon::Critical);
         QCOMPARE(bytesOf(folder.dbPath()), bytes);
+    }
+
+    void saveCutOffByACrashIsRolledBackOnOpen() {
+        test::TempProgramFolder folder;
+        addLots(300);
+        const QStringList before = lots();
+        QCOMPARE(before.size(), 300);
+        const QByteArray committed = bytesOf(folder.dbPath());
+        QVERIFY(!test::runChildAndKill(test::kInterruptedSave, folder.dbPath()).isEmpty());
+        // The killed save left changed pages in coal.dat and the old ones in its hot journal.
+        QVERIFY(QFileInfo(folder.dbPath() + "-journal").size() > 0);
+        QVERIFY(bytesOf(folder.dbPath()) != committed);
+        QCOMPARE(InspectDatabaseFile(folder.dbPath(), DbAccess::ReadOnly, false).state, DbFileState::Unfinished);
+
+        QCOMPARE(lots(), before);
+        QVERIFY(!QFile::exists(folder.dbPath() + "-journal"));
+        QCOMPARE(InspectDatabaseFile(folder.dbPath(), DbAccess::ReadOnly, true).state, DbFileState::Usable);
+    }
+
+    void lockedDatabaseAsksToTryAgain() {
+        test::TempProgramFolder folder;
+        addLots(3);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "tst_database_other");
+            other.setDatabaseName(folder.dbPath());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec("BEGIN EXCLUSIVE"));
+            QVERIFY(!OpenDb());
+            QCOMPARE(LastDbError(),
+                     QString("数据库文件“%1”正被其他程序使用，暂时不能打开。请关闭那个程序，或稍后再试。")
+                         .arg(QDir::toNativeSeparators(folder.dbPath())));
+            QVERIFY(q.exec("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("tst_database_other");
+        QCOMPARE(lots().size(), 3);
+    }
+
+    void folderInPlaceOfTheDatabase() {
+        test::TempProgramFolder folder;
+        QVERIFY(QDir(folder.path()).mkdir("coal.dat"));
+        QVERIFY(!OpenDb());
+        QCOMPARE(LastDbError(), QString("数据库文件“%1”不能使用：这是一个文件夹，不是文件。请把它移走或改名后再试。")
+                                    .arg(QDir::toNativeSeparators(folder.dbPath())));
+        QVERIFY(QFileInfo(folder.dbPath()).isDir());
     }
 
     void missingFolderGivesMessageNotCrash() {
@@ -150,5 +224,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DatabaseTest)
+VESTREL_TEST_MAIN_WITH_CHILDREN(DatabaseTest)
 #include "tst_database.moc"
