@@ -24,8 +24,9 @@ QString CheckRestoreFile(const QString& path);
 // the next data operation opens the restored file. On failure coal.dat is left as it was.
 bool RestoreDatabase(const QString& source, QString* reason = nullptr);
 
-// The two commands of the data menu, with their dialog and messages.
+// The two commands of the data menu, with their dialog and messages. RestoreCommand tells whether coal.dat was
+// replaced, so the open windows can show the restored data.
 void BackupCommand();
-void RestoreCommand();
+bool RestoreCommand();
 
 } // namespace vestrel

@@ -1,15 +1,14 @@
 #include "lists/gui/ReportListView.h"
 
+#include "base/Twips.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStyle>
 #include <algorithm>
 
 namespace vestrel {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-}
 
 ListDataModel::ListDataModel(ListData* data, QObject* parent) : QAbstractTableModel(parent), m_data(data) {}
 
@@ -123,11 +122,26 @@ void ReportListView::refreshCells() {
 }
 
 void ReportListView::applyColumnWidths() {
+    const TwipScale scale = ListScale();
     for (int c = 0; c < m_data.columnCount(); ++c) {
         const int twips = m_data.columns[c].widthTwips;
         setColumnHidden(c, twips <= 0);
-        if (twips > 0) setColumnWidth(c, std::max(1, int(twips / kTwipsPerPixel + 0.5)));
+        if (twips > 0) setColumnWidth(c, std::max(1, scale.toPixelsX(twips)));
     }
+}
+
+int ReportListView::columnsWidth() const {
+    int width = 0;
+    for (int c = 0; c < m_data.columnCount(); ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    return width;
+}
+
+QSize ReportListView::sizeForColumnsAndRows(int rows) const {
+    const int frame = 2 * frameWidth();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {columnsWidth() + scrollBar + frame,
+            horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() + frame};
 }
 
 void ReportListView::setCheckBoxes(bool on) {
