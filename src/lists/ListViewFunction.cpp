@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace vestrel {
 
@@ -102,6 +103,23 @@ bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, con
         return Failed(q);
     }
     return true;
+}
+
+// The value a cell sorts by in a column of that kind; nothing for text columns and for cells that hold no
+// number or date.
+std::optional<double> SortValue(const QString& cell, ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::Number:
+        return ParseNumber(cell);
+    case ColumnKind::Date: {
+        const QDateTime when = QDateTime::fromString(cell.trimmed(), kListDateFormat);
+        if (!when.isValid()) return std::nullopt;
+        return double(when.toMSecsSinceEpoch());
+    }
+    case ColumnKind::Text:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -219,21 +237,6 @@ void SortListRows(ListData& list, int column, Qt::SortOrder order) {
     for (int i : positions)
         sorted.append(std::move(list.rows[i]));
     list.rows = std::move(sorted);
-}
-
-std::optional<double> SortValue(const QString& cell, ColumnKind kind) {
-    switch (kind) {
-    case ColumnKind::Number:
-        return ParseNumber(cell);
-    case ColumnKind::Date: {
-        const QDateTime when = QDateTime::fromString(cell.trimmed(), kListDateFormat);
-        if (!when.isValid()) return std::nullopt;
-        return double(when.toMSecsSinceEpoch());
-    }
-    case ColumnKind::Text:
-        break;
-    }
-    return std::nullopt;
 }
 
 } // namespace vestrel

@@ -46,8 +46,5 @@ inline const QString kListDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // of its column's kind comes after the values, among the texts. Stable: rows with equal keys keep their
 // order, in either direction.
 void SortListRows(ListData& list, int column, Qt::SortOrder order);
-// The value a cell sorts by in a column of that kind; std::nullopt for text columns and for cells that hold
-// no number or date.
-std::optional<double> SortValue(const QString& cell, ColumnKind kind);
 
 } // namespace vestrel

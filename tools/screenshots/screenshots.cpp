@@ -11,6 +11,7 @@
 #include "calculator/gui/frmTest.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
+#include "history/gui/frmLishi.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,12 +34,12 @@ struct Lot {
 };
 
 const Lot kLots[] = {
-    {u"镇海石油焦炭", {9.2, 2.95, 0.31, 10.6, 88.1, 0.021, 0.035, 0.028, 0.024, 0.011, 0.018, 0.009, 12345.67, 2080.5}},
-    {u"大庆低硫焦", {8.4, 0.48, 0.22, 9.8, 89.3, 0.012, 0.021, 0.004, 0.011, 0.008, 0.012, 0.006, 860, 3150}},
-    {u"锦州中硫焦", {10.1, 1.75, 0.36, 11.2, 87.6, 0.026, 0.041, 0.019, 0.021, 0.014, 0.022, 0.011, 2400, 2460}},
-    {u"茂名高硫焦", {11.6, 4.8, 0.45, 11.9, 86.4, 0.034, 0.052, 0.046, 0.038, 0.019, 0.027, 0.015, 5200, 1550}},
-    {u"齐鲁石化焦", {9.7, 2.2, 0.28, 10.2, 88.4, 0.018, 0.033, 0.024, 0.02, 0.01, 0.016, 0.008, 3100, 2270}},
-    {u"抚顺石化焦", {8.9, 0.85, 0.25, 10.4, 88.9, 0.015, 0.026, 0.009, 0.014, 0.009, 0.014, 0.007, 1500, 2890}},
+    {u"镇海石油焦炭", {9.2, 2.95, 0.31, 10.6, 88.1, 0.02, 0.04, 0.03, 0.02, 0.01, 0.02, 0.01, 12345.67, 2080.5}},
+    {u"大庆低硫焦", {8.4, 0.48, 0.22, 9.8, 89.3, 0.01, 0.02, 0.01, 0.01, 0.01, 0.01, 0.01, 860, 3150}},
+    {u"锦州中硫焦", {10.1, 1.75, 0.36, 11.2, 87.6, 0.03, 0.04, 0.02, 0.02, 0.01, 0.02, 0.01, 2400, 2460}},
+    {u"茂名高硫焦", {11.6, 4.8, 0.45, 11.9, 86.4, 0.03, 0.05, 0.05, 0.04, 0.02, 0.03, 0.02, 5200, 1550}},
+    {u"齐鲁石化焦", {9.7, 2.2, 0.28, 10.2, 88.4, 0.02, 0.03, 0.02, 0.02, 0.01, 0.02, 0.01, 3100, 2270}},
+    {u"抚顺石化焦", {8.9, 0.85, 0.25, 10.4, 88.9, 0.02, 0.03, 0.01, 0.01, 0.01, 0.01, 0.01, 1500, 2890}},
 };
 
 Mei toMei(const Lot& l) {
@@ -115,8 +116,18 @@ int main(int argc, char* argv[]) {
     settle(500);
     bool ok = save(main, out.filePath(QStringLiteral("main-%1.png").arg(dpi)));
 
-    panel->Command1_Click();
-    settle(60000, [] { return topLevel(QStringLiteral("frmLishi")) != nullptr; });
+    // Three runs under looser and tighter sulphur limits; the last one is shown.
+    auto* sulphur = panel->findChild<QLineEdit*>(QStringLiteral("txtLiuMax"));
+    int runs = 0;
+    for (const char* limit : {"3", "2", "2.5"}) {
+        sulphur->setText(QLatin1String(limit));
+        panel->Command1_Click();
+        ++runs;
+        settle(60000, [runs] {
+            auto* history = qobject_cast<frmLishi*>(topLevel(QStringLiteral("frmLishi")));
+            return history && history->leftList().rowCount() == runs;
+        });
+    }
     ok = save(topLevel(QStringLiteral("frmLishi")), out.filePath(QStringLiteral("history-%1.png").arg(dpi))) && ok;
 
     hub::showCatalogueWindow();

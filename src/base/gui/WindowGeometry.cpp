@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <algorithm>
 
@@ -60,14 +61,21 @@ TwipScales MeasureTwipScales(const QFont& font) {
     const int number = metrics.horizontalAdvance(WidestNumberText());
     const int name = metrics.horizontalAdvance(LongNameText());
 
+    // A list cell as the view sizes one to its contents: the text, the style's margins and the grid's line.
     QTableView view;
     view.setFont(font);
-    const int cellPadding = 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
+    QStyleOptionViewItem item;
+    item.initFrom(&view);
+    item.font = font;
+    item.fontMetrics = metrics;
+    item.text = WidestNumberText();
+    item.features = QStyleOptionViewItem::HasDisplay;
+    const int listCell = view.style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), &view).width() + 1;
 
     TwipScales s;
     s.grid.x = ratio(std::max(number, name) + editChrome, cellWidth);
     s.grid.y = ratio(edit.sizeHint().height(), cellHeight);
-    s.list.x = ratio(number + cellPadding, design.toPixelsX(kListColumnTwips));
+    s.list.x = ratio(listCell, design.toPixelsX(kListColumnTwips));
     s.list.y = s.grid.y;
     return s;
 }

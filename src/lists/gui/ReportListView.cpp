@@ -56,7 +56,9 @@ QVariant ListDataModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListDataModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return m_data->header(section);
+    // A header narrower than its text (a lot's name over a share column) shows it whole on hovering.
+    if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+        return m_data->header(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
