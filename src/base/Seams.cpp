@@ -30,6 +30,7 @@ Interaction* g_current = nullptr;
 QString g_programFolder;
 std::function<QDateTime()> g_clock;
 std::function<double()> g_screenWidth;
+std::function<QRect()> g_availableScreen;
 
 } // namespace
 
@@ -75,6 +76,14 @@ double screenWidthPixels() {
 
 void setScreenWidthProvider(std::function<double()> provider) {
     g_screenWidth = std::move(provider);
+}
+
+QRect availableScreenGeometry() {
+    return g_availableScreen ? g_availableScreen() : QRect();
+}
+
+void setAvailableScreenProvider(std::function<QRect()> provider) {
+    g_availableScreen = std::move(provider);
 }
 
 QString productName() {

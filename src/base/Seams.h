@@ -3,6 +3,7 @@
 // dialogs, opening a file or address with the system, the program folder, the clock and the screen.
 
 #include <QDateTime>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -63,6 +64,10 @@ void setClock(std::function<QDateTime()> clock); // empty function restores the 
 // Screen width in pixels; the GUI installs the real one, tests fix it.
 double screenWidthPixels();
 void setScreenWidthProvider(std::function<double()> provider);
+// The part of the screen that windows may take (without task bars), in pixels; the GUI installs the real one.
+// An empty rectangle means no limit is known, which is the case until one is installed.
+QRect availableScreenGeometry();
+void setAvailableScreenProvider(std::function<QRect()> provider);
 
 // The product name, used as the title of messages given no title of their own.
 QString productName();

@@ -60,6 +60,10 @@ QString LotCountCaption(qint64 count) {
     return QString::number(count) + QStringLiteral(" 种");
 }
 
+QSize CatalogueDesignInside() {
+    return {kDesignWidth, kDesignHeight};
+}
+
 CatalogueLayout CatalogueDesignLayout() {
     CatalogueLayout l;
     l.toolbar = QRect(0, 0, kDesignWidth, kToolbarHeight);
@@ -86,14 +90,6 @@ CatalogueLayout ResizeCatalogue(const CatalogueLayout& current, QSize inside) {
     l.toolbar.setWidth(std::max(inside.width(), 0));
     l.search.moveLeft(inside.width() - l.search.width() - kSearchMargin);
     return l;
-}
-
-int TwipsToPixels(int twips) {
-    return qRound(twips / 15.0);
-}
-
-int PixelsToTwips(int pixels) {
-    return pixels * 15;
 }
 
 } // namespace vestrel

@@ -43,15 +43,13 @@ struct CatalogueLayout {
     QRect left;    // PicLEFT
     QRect list;    // ListView1
 };
-// The layout at the design size of the inside, 11160 x 7776 twips.
+// The window's inside size at design, 11160 x 7776 twips.
+QSize CatalogueDesignInside();
+// The layout at the design size of the inside.
 CatalogueLayout CatalogueDesignLayout();
 // The layout for a new inside size: beyond the design size in either direction the list and the left panel
 // stretch to the right and bottom edges; within it they keep the design size. The search bar stays at the
 // right edge.
 CatalogueLayout ResizeCatalogue(const CatalogueLayout& current, QSize insideTwips);
-
-// Twips as screen pixels (15 twips to a pixel at the logical 96 dots per inch).
-int TwipsToPixels(int twips);
-int PixelsToTwips(int pixels);
 
 } // namespace vestrel

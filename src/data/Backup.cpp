@@ -322,25 +322,26 @@ void BackupCommand() {
                 MsgIcon::Information);
 }
 
-void RestoreCommand() {
+bool RestoreCommand() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Open;
     request.title = QStringLiteral("选择还原文件");
     request.filter = QStringLiteral("备份卡(*.bak)|*.bak");
     request.folder = BackupFolder();
     const QString chosen = interaction().fileDialog(request);
-    if (chosen.isEmpty()) return;
+    if (chosen.isEmpty()) return false;
     if (showMessage(QStringLiteral("还原后将覆盖原有数据，确定还原吗?"), QStringLiteral("提示"), MsgIcon::Information,
                     MsgButtons::YesNo) != MsgResult::Yes)
-        return;
+        return false;
     QString reason;
     if (!RestoreDatabase(chosen, &reason)) {
         // The fixed text first; the reason on its own line says what to do about it.
         showMessage(QStringLiteral("不能完成数据还原，请进入系统后未做任何操作时进行！\n") + reason,
                     QStringLiteral("运行错误"), MsgIcon::Exclamation);
-        return;
+        return false;
     }
     showMessage(QStringLiteral("数据已经成功还原！请重新登陆 "), QStringLiteral("提示"), MsgIcon::Exclamation);
+    return true;
 }
 
 } // namespace vestrel

@@ -64,8 +64,9 @@ int RemoveStaleTemporaries(const QStringList& folders);
 // The same for the program folder and the backup folder; start-up calls it.
 int RemoveStaleTemporaries();
 
-// The two commands of the data menu, with their dialog and messages.
+// The two commands of the data menu, with their dialog and messages. RestoreCommand tells whether coal.dat was
+// replaced, so the open windows can show the restored data.
 void BackupCommand();
-void RestoreCommand();
+bool RestoreCommand();
 
 } // namespace vestrel

@@ -5,7 +5,6 @@
 #include "lists/ListViewFunction.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -32,8 +31,9 @@ bool exec(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
 } // namespace
 
 void SetSchemeSetColumns(ListData& list) {
-    list.columns = {
-        {QStringLiteral("编号"), 0}, {QStringLiteral("方案名称"), 2000}, {QStringLiteral("方案日期"), 1440}};
+    list.columns = {{QStringLiteral("编号"), 0, ColumnKind::Number},
+                    {QStringLiteral("方案名称"), 2000, ColumnKind::Text},
+                    {QStringLiteral("方案日期"), 1440, ColumnKind::Date}};
 }
 
 bool FillSchemeSetRows(ListData& list) {
@@ -64,13 +64,7 @@ QString SchemeDateText(const QVariant& riqi) {
     if (riqi.typeId() == QMetaType::QString)
         when = QDateTime::fromString(riqi.toString().trimmed(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!when.isValid()) return riqi.toString();
-    const QLocale locale;
-    QString format = locale.dateTimeFormat(QLocale::ShortFormat);
-    if (!format.contains(u's')) {
-        const qsizetype minutes = format.indexOf(QStringLiteral("mm"));
-        if (minutes >= 0) format.insert(minutes + 2, QStringLiteral(":ss"));
-    }
-    return locale.toString(when, format);
+    return when.toString(kListDateFormat);
 }
 
 QString LotsOfSetSql() {

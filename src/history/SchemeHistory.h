@@ -22,8 +22,8 @@ void SetSchemeSetColumns(ListData& list);
 // The newest sets first: row text = id, sub-items = targets text and date. Opens the database and leaves it
 // open for the caller to close. False on failure (LastDbError()), with no rows.
 bool FillSchemeSetRows(ListData& list);
-// A stored date and time in the user's short date format followed by the time with seconds; a text that is
-// not a date stays as it is.
+// A stored date and time as "2026-12-09 14:36:38", whatever the system's language; a text that is not a date
+// stays as it is.
 QString SchemeDateText(const QVariant& riqi);
 
 // The queries of one set's lots (storing order) and ratio schemes (cheapest first); one bound value, the id.

@@ -8,9 +8,13 @@
 
 namespace vestrel {
 
+// What a column holds, which decides how a header click sorts it.
+enum class ColumnKind { Text, Number, Date };
+
 struct ListColumn {
     QString header;
     int widthTwips = 0; // 0 hides the column
+    ColumnKind kind = ColumnKind::Text;
 };
 
 struct ListRow {

@@ -5,13 +5,16 @@
 #include "data/Schema.h"
 
 #include <QCollator>
+#include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace vestrel {
 
@@ -102,16 +105,34 @@ bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, con
     return true;
 }
 
+// The value a cell sorts by in a column of that kind; nothing for text columns and for cells that hold no
+// number or date.
+std::optional<double> SortValue(const QString& cell, ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::Number:
+        return ParseNumber(cell);
+    case ColumnKind::Date: {
+        const QDateTime when = QDateTime::fromString(cell.trimmed(), kListDateFormat);
+        if (!when.isValid()) return std::nullopt;
+        return double(when.toMSecsSinceEpoch());
+    }
+    case ColumnKind::Text:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void SetLotColumns(ListData& list) {
+    constexpr ColumnKind number = ColumnKind::Number;
     list.columns.clear();
-    list.columns.append({QStringLiteral("编号"), 800});
-    list.columns.append({QStringLiteral("名称"), 1800});
+    list.columns.append({QStringLiteral("编号"), 800, number});
+    list.columns.append({QStringLiteral("名称"), 1800, ColumnKind::Text});
     for (const QString& h : indexHeaders())
-        list.columns.append({h, 900});
-    list.columns.append({QStringLiteral("库存"), 900});
-    list.columns.append({QStringLiteral("价格"), 900});
+        list.columns.append({h, 900, number});
+    list.columns.append({QStringLiteral("库存"), 900, number});
+    list.columns.append({QStringLiteral("价格"), 900, number});
 }
 
 bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds) {
@@ -130,13 +151,27 @@ int RatioColumnWidth(double screenWidthPixels) {
 
 void SetRatioColumns(ListData& list) {
     const int w = RatioColumnWidth(ScreenWidthPixels());
+    constexpr ColumnKind number = ColumnKind::Number; // every column: id, parts (or tonnes), indices, price
     list.columns.clear();
-    list.columns.append({QStringLiteral("序"), 0});
+    list.columns.append({QStringLiteral("序"), 0, number});
     for (int k = 1; k <= kShareColumnCount; ++k)
-        list.columns.append({QStringLiteral("D%1").arg(k), w});
+        list.columns.append({QStringLiteral("D%1").arg(k), w, number});
     for (const QString& h : indexHeaders())
-        list.columns.append({h, w});
-    list.columns.append({QStringLiteral("价格"), w + 100});
+        list.columns.append({h, w, number});
+    list.columns.append({QStringLiteral("价格"), w + 100, number});
+}
+
+void FitRatioColumns(ListData& list, int widthTwips) {
+    if (list.columnCount() != kRatioColumnCount) return;
+    constexpr int kShown = kRatioColumnCount - 1;
+    constexpr int kPriceExtra = 100;
+    constexpr int kNarrowest = 300;
+    const int w = list.columns[1].widthTwips;
+    if (kShown * w + kPriceExtra <= widthTwips) return;
+    const int fitting = std::max(kNarrowest, (widthTwips - kPriceExtra) / kShown);
+    for (int c = 1; c < kRatioColumnCount; ++c)
+        list.columns[c].widthTwips = std::min(list.columns[c].widthTwips, fitting);
+    list.columns[kRatioColumnCount - 1].widthTwips = std::min(w, fitting) + kPriceExtra;
 }
 
 void NameRatioColumns(ListData& list, const QString& names) {
@@ -157,21 +192,46 @@ bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds
 void SortListRows(ListData& list, int column, Qt::SortOrder order) {
     const int n = list.rowCount();
     if (n < 2 || column < 0 || column >= std::max(1, list.columnCount())) return;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Folded texts: the collator alone still puts "A" before "a", which would break stability downwards.
-    QList<QCollatorSortKey> keys;
+    const ColumnKind kind = column < list.columnCount() ? list.columns[column].kind : ColumnKind::Text;
+
+    // Each cell becomes a rank (empty first, then values, then texts that are not values) and a key of its
+    // rank: the number, the time, or the folded text for the collator (which alone would put "A" before "a"
+    // and break stability downwards).
+    struct Key {
+        int rank = 0;
+        double value = 0;
+        QCollatorSortKey text;
+    };
+    static const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::Chinese, QLocale::China)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    QList<Key> keys;
     keys.reserve(n);
-    for (int r = 0; r < n; ++r)
-        keys.append(collator.sortKey(list.cell(r, column).toCaseFolded()));
+    for (int r = 0; r < n; ++r) {
+        const QString cell = list.cell(r, column);
+        Key key{0, 0, collator.sortKey(cell.toCaseFolded())};
+        if (!cell.trimmed().isEmpty()) {
+            const std::optional<double> value = SortValue(cell, kind);
+            key.rank = value ? 1 : 2;
+            key.value = value.value_or(0);
+        }
+        keys.append(std::move(key));
+    }
+    const auto less = [&](int a, int b) {
+        const Key& x = keys[a];
+        const Key& y = keys[b];
+        if (x.rank != y.rank) return x.rank < y.rank;
+        if (x.rank == 1) return x.value < y.value;
+        return x.text.compare(y.text) < 0;
+    };
     QList<int> positions(n);
     std::iota(positions.begin(), positions.end(), 0);
     if (order == Qt::AscendingOrder)
-        std::stable_sort(positions.begin(), positions.end(),
-                         [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+        std::stable_sort(positions.begin(), positions.end(), less);
     else
-        std::stable_sort(positions.begin(), positions.end(),
-                         [&](int a, int b) { return keys[b].compare(keys[a]) < 0; });
+        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) { return less(b, a); });
     QList<ListRow> sorted;
     sorted.reserve(n);
     for (int i : positions)

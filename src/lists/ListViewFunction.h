@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariantList>
 #include <Qt>
+#include <optional>
 
 namespace vestrel {
 
@@ -29,13 +30,21 @@ int RatioColumnWidth(double screenWidthPixels);
 // Replaces the columns with the 24 ratio columns ("序" hidden, "D1" .. "D10", the twelve indices, "价格"),
 // sized for the screen (ScreenWidthPixels()).
 void SetRatioColumns(ListData& list);
+// Narrows the ratio columns so that the shown ones add up to no more than `widthTwips`, keeping 价格 100 twips
+// wider than the others; never widens them, and never below 300 twips.
+void FitRatioColumns(ListData& list, int widthTwips);
 // Heads the share columns "d1" .. "d10", then with the parts of `names` split at ",", at most ten.
 void NameRatioColumns(ListData& list, const QString& names);
 // Like FillLotRows, for Lishi_Peibibiao records.
 bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 
-// Sorts the rows by the text of one column, case-insensitively in the order of the user's language. Stable:
-// rows with equal texts keep their order, in either direction.
+// How dates show in the lists and exports, whatever the system's language: "2026-12-09 14:36:38".
+inline const QString kListDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// Sorts the rows by one column as its kind says: numbers by value, dates by time, texts case-insensitively in
+// Chinese (pinyin) order. Empty cells come first ascending and last descending; a cell that is not a value
+// of its column's kind comes after the values, among the texts. Stable: rows with equal keys keep their
+// order, in either direction.
 void SortListRows(ListData& list, int column, Qt::SortOrder order);
 
 } // namespace vestrel

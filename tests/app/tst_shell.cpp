@@ -2,7 +2,11 @@
 #include "app/gui/frmMain.h"
 #include "base/gui/WindowHub.h"
 #include "blending/gui/BlendingPanel.h"
+#include "catalogue/DaoFunction.h"
+#include "catalogue/gui/frmKucun.h"
+#include "data/Backup.h"
 #include "data/Dbconnection.h"
+#include "history/gui/frmLishi.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -16,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -261,6 +266,38 @@ private slots:
         ui.files.enqueue(QString());
         main.findChild<QAction*>("munSJHY")->trigger();
         QCOMPARE(ui.calls.last().file.title, QString("选择还原文件"));
+    }
+
+    void restoreReloadsOpenWindows() {
+        test::ScriptedInteraction ui;
+        QVERIFY(QDir(m_folder->path()).mkdir("bakup"));
+        Mei lot;
+        lot.MingCheng = "A";
+        QCOMPARE(SaveMei(lot), SaveResult::Saved);
+        frmMain main;
+        main.findChild<QAction*>("munSJBF")->trigger(); // the backup holds lot A and no run
+        lot.MingCheng = "B";
+        QCOMPARE(SaveMei(lot), SaveResult::Saved);
+        QVERIFY(OpenDb());
+        QVERIFY(QSqlQuery(Conn()).exec("INSERT INTO Lishi_fangan (xinxi) VALUES ('run')"));
+        CloseDb();
+        hub::showCatalogueWindow();
+        hub::showHistoryWindow();
+        auto* catalogue = qobject_cast<frmKucun*>(topLevel("frmKucun"));
+        auto* history = qobject_cast<frmLishi*>(topLevel("frmLishi"));
+        QVERIFY(catalogue && history);
+        QCOMPARE(catalogue->listData().rowCount(), 2);
+        QCOMPARE(history->leftList().rowCount(), 1);
+
+        ui.files.enqueue(BackupFilePath(now().date()));
+        ui.answers.enqueue(MsgResult::Yes);
+        main.findChild<QAction*>("munSJHY")->trigger();
+        QCOMPARE(ui.lastMessageText(), QString("数据已经成功还原！请重新登陆 "));
+        QCOMPARE(catalogue->listData().rowCount(), 1);
+        QCOMPARE(catalogue->listData().cell(0, 1), QString("A"));
+        QCOMPARE(test::find<QLabel>(catalogue, "labCONUT")->text(), QString("1 种"));
+        QCOMPARE(history->leftList().rowCount(), 0);
+        QCOMPARE(history->zhibiaoText(), QString());
     }
 
     void resizeScalesEveryControl_data() {

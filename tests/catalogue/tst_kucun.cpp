@@ -1,5 +1,7 @@
 // The catalogue window: loading, count, search, delete, sort and resize.
+#include "base/Twips.h"
 #include "base/gui/WindowHub.h"
+#include "catalogue/Catalogue.h"
 #include "catalogue/DaoFunction.h"
 #include "catalogue/gui/frmKucun.h"
 #include "catalogue/gui/frmUpdate.h"
@@ -119,6 +121,7 @@ private slots:
         frmKucun* w = load();
         trigger(w, 3); // no row selected: nothing to edit
         QVERIFY(!entryForm());
+        QCOMPARE(ui->messageTexts(), QStringList{QString::fromUtf8("请选择您要编辑的项")});
         w->listView()->selectOnlyRow(1);
         trigger(w, 3);
         QVERIFY(entryForm());
@@ -161,6 +164,21 @@ private slots:
         QCOMPARE(m.title, QString::fromUtf8("提示"));
         QCOMPARE(m.icon, MsgIcon::Exclamation);
         QCOMPARE(column(w, 1), QStringList{"A"});
+    }
+
+    void showAllEndsTheSearch() {
+        addLots({QString::fromUtf8("山东焦"), QString::fromUtf8("河北焦")});
+        frmKucun* w = load();
+        search(w, QString::fromUtf8("山"));
+        auto* all = test::find<QPushButton>(w, "cmdAll");
+        QCOMPARE(all->text(), QString::fromUtf8("显示全部"));
+        QCOMPARE(all->parentWidget(), test::find<QWidget>(w, "Picture1")); // beside 查找
+        all->click();
+        QCOMPARE(column(w, 1).size(), 2);
+        QCOMPARE(test::find<QLineEdit>(w, "txtSearch")->text(), QString());
+        w->addLIST(); // a later refresh (after a save or a delete) lists every lot too
+        QCOMPARE(column(w, 1).size(), 2);
+        QVERIFY(ui->calls.isEmpty());
     }
 
     void searchStaysAfterSave() {
@@ -223,17 +241,18 @@ private slots:
         QTest::addColumn<QStringList>("afterFirst");
         QTest::addColumn<int>("secondColumn");
         QTest::addColumn<QStringList>("afterSecond");
-        // Prices A 20, B 3, C 100 sort as text: "100.00" < "20.00" < "3.00".
+        // Prices B 900, A 1550, C 1000 sort by value, not as text ("1000.00" < "1550.00" < "900.00").
         QTest::newRow("name, then name again") << 1 << QStringList{"C", "B", "A"} << 1 << QStringList{"A", "B", "C"};
-        QTest::newRow("name, then price") << 1 << QStringList{"C", "B", "A"} << 15 << QStringList{"C", "A", "B"};
-        QTest::newRow("price, then name") << 15 << QStringList{"B", "A", "C"} << 1 << QStringList{"A", "B", "C"};
+        QTest::newRow("name, then price") << 1 << QStringList{"C", "B", "A"} << 15 << QStringList{"B", "C", "A"};
+        QTest::newRow("price, then name") << 15 << QStringList{"A", "C", "B"} << 1 << QStringList{"A", "B", "C"};
+        QTest::newRow("price, then price") << 15 << QStringList{"A", "C", "B"} << 15 << QStringList{"B", "C", "A"};
     }
     void sortToggles() {
         QFETCH(int, firstColumn);
         QFETCH(QStringList, afterFirst);
         QFETCH(int, secondColumn);
         QFETCH(QStringList, afterSecond);
-        addLots({"B", "A", "C"}, {3, 20, 100});
+        addLots({"B", "A", "C"}, {900, 1550, 1000});
         frmKucun* w = load();
         clickHeader(w, firstColumn);
         QCOMPARE(column(w, 1), afterFirst);
@@ -244,7 +263,7 @@ private slots:
     void resizeStretchesListOnlyBeyondDesign() {
         frmKucun* w = load();
         ReportListView* list = w->listView();
-        const QSize designList = list->size();
+        const QSize designList = ListScale().toPixels(CatalogueDesignLayout().list.size());
         w->resize(1000, 700);
         QCOMPARE(list->geometry().bottomRight(), QPoint(999, 699));
         QCOMPARE(w->picLeft()->geometry().bottom(), 699);

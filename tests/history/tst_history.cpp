@@ -1,4 +1,6 @@
 #include "base/gui/WindowHub.h"
+#include "blending/PanelBuilder.h"
+#include "blending/gui/BlendingPanel.h"
 #include "data/Dbconnection.h"
 #include "history/SchemeHistory.h"
 #include "history/gui/frmLishi.h"
@@ -320,16 +322,16 @@ private slots:
     }
 
     void headerClicksToggleSortAndSortSurvivesRestore() {
-        addSet("t", {"A", "B"}, {{{1, 9}, 300}, {{2, 8}, 100}, {{3, 7}, 200}});
+        addSet("t", {"A", "B"}, {{{1, 9}, 1550}, {{2, 8}, 900}, {{3, 7}, 1000}});
         auto w = loadWindow();
         auto* bottom = find<ReportListView>(w.get(), "lsvBottom");
-        QCOMPARE(column(w->bottomList(), 23), QStringList({"100.00", "200.00", "300.00"}));
+        QCOMPARE(column(w->bottomList(), 23), QStringList({"900.00", "1000.00", "1550.00"}));
         QHeaderView* header = bottom->horizontalHeader();
         const QPoint price(header->sectionViewportPosition(23) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, price);
-        QCOMPARE(column(w->bottomList(), 23), QStringList({"300.00", "200.00", "100.00"}));
+        QCOMPARE(column(w->bottomList(), 23), QStringList({"1550.00", "1000.00", "900.00"}));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, price);
-        QCOMPARE(column(w->bottomList(), 23), QStringList({"100.00", "200.00", "300.00"}));
+        QCOMPARE(column(w->bottomList(), 23), QStringList({"900.00", "1000.00", "1550.00"}));
         w->lsvBottom_ColumnClick(1); // another column switches the direction again
         QCOMPARE(column(w->bottomList(), 1), QStringList({"3", "2", "1"}));
 
@@ -380,12 +382,13 @@ private slots:
         auto* bottom = find<ReportListView>(w.get(), "lsvBottom");
         auto* mid = find<ReportListView>(w.get(), "lsvMid");
         const int midHeight = mid->height();
+        const int midWidth = mid->width();
         const int bottomHeight = bottom->height();
-        w->resize(1200, 900);
+        w->resize(w->size() + QSize(400, 400));
         QCOMPARE(mid->height(), midHeight);
         QVERIFY(bottom->height() > bottomHeight + 300);
         QVERIFY(bottom->mapTo(w.get(), QPoint(0, bottom->height())).y() <= w->height());
-        QVERIFY(mid->width() > 1100);
+        QVERIFY(mid->width() > midWidth + 300);
         const ListData& left = w->leftList();
         QCOMPARE(left.columns[1].widthTwips / 3, left.columns[2].widthTwips); // three quarters, one quarter
     }
@@ -400,9 +403,13 @@ private slots:
         QVERIFY(!loaded);
 
         const qint64 second = addSet("second", {"B"}, {{{2}, 1}});
-        hub::showHistoryAfterRun(); // already open: only brought forward
+        hub::showHistoryAfterRun(); // already open: lists the new set first and shows it
         QVERIFY(w->isVisible());
-        QCOMPARE(static_cast<frmLishi*>(w.data())->leftList().rowCount(), 1);
+        auto* open = static_cast<frmLishi*>(w.data());
+        QCOMPARE(open->leftList().rowCount(), 2);
+        QCOMPARE(find<ReportListView>(open, "lsvLeft")->selectedRows(), QList<int>({0}));
+        QCOMPARE(open->currentSchemeId(), second);
+        QCOMPARE(open->zhibiaoText(), "second");
 
         w->close();
         QTRY_VERIFY(!w);
@@ -415,6 +422,47 @@ private slots:
         QCOMPARE(again->currentSchemeId(), second);
         QCOMPARE(again->zhibiaoText(), "second");
         again->close();
+        QTRY_VERIFY(!guard);
+    }
+
+    void datesShowAlikeInEveryLanguage_data() {
+        QTest::addColumn<QLocale>("language");
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("Chinese") << QLocale(QLocale::Chinese, QLocale::China);
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    }
+    void datesShowAlikeInEveryLanguage() {
+        QFETCH(QLocale, language);
+        const QLocale before;
+        QLocale::setDefault(language);
+        const qint64 id = addSet("t", {"A"}, {{{2}, 1}});
+        exec("UPDATE Lishi_fangan SET riqi=? WHERE id=?", {"2026-12-09 14:36:38", id});
+        CloseDb();
+        auto w = loadWindow();
+        QLocale::setDefault(before);
+        QCOMPARE(w->leftList().cell(0, 2), "2026-12-09 14:36:38");
+        QCOMPARE(SchemeDateText(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6))), "2026-02-03 04:05:06");
+    }
+
+    void runWithHistoryOpenShowsTheNewSet() {
+        const qint64 older = addSet("older", {"X"}, {{{2}, 1}});
+        auto* history = static_cast<frmLishi*>(hub::historyWindow());
+        const QPointer<QWidget> guard = history;
+        history->show();
+        QCOMPARE(history->currentSchemeId(), older);
+
+        BlendingPanel panel;
+        panel.setPanelTexts(test::examplePanel());
+        panel.Command1_Click();
+        QTRY_COMPARE(history->leftList().rowCount(), 2);
+        const qint64 stored = history->leftList().cell(0, 0).toLongLong();
+        QVERIFY(stored > older);
+        QCOMPARE(find<ReportListView>(history, "lsvLeft")->selectedRows(), QList<int>({0}));
+        QCOMPARE(history->currentSchemeId(), stored);
+        QCOMPARE(column(history->midList(), 1), QStringList({"A", "B"}));
+        QVERIFY(history->bottomList().rowCount() > 0);
+        QVERIFY(ui->messageTexts().isEmpty());
+        history->close();
         QTRY_VERIFY(!guard);
     }
 };

@@ -9,6 +9,8 @@
 
 using namespace vestrel;
 
+Q_DECLARE_METATYPE(vestrel::ColumnKind)
+
 namespace {
 
 void exec(const QString& sql, const QVariantList& binds = {}) {
@@ -41,9 +43,9 @@ QStringList rowTexts(const ListData& list, int row) {
     return out;
 }
 
-ListData textList(const QStringList& texts) {
+ListData textList(const QStringList& texts, ColumnKind kind = ColumnKind::Text) {
     ListData list;
-    list.columns = {{"a", 100}, {"b", 100}};
+    list.columns = {{"a", 100}, {"b", 100, kind}};
     for (int i = 0; i < texts.size(); ++i)
         list.rows.append({QString::number(i), {texts[i]}, false});
     return list;
@@ -216,22 +218,41 @@ private slots:
 
     void sortRows_data() {
         QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<ColumnKind>("kind");
         QTest::addColumn<bool>("ascending");
         QTest::addColumn<QStringList>("expected");
+        const ColumnKind text = ColumnKind::Text;
+        const ColumnKind number = ColumnKind::Number;
+        const ColumnKind date = ColumnKind::Date;
         QTest::newRow("case-insensitive, stable up")
-            << QStringList({"b", "A", "c", "a"}) << true << QStringList({"A", "a", "b", "c"});
+            << QStringList({"b", "A", "c", "a"}) << text << true << QStringList({"A", "a", "b", "c"});
         QTest::newRow("case-insensitive, stable down")
-            << QStringList({"b", "A", "c", "a"}) << false << QStringList({"c", "b", "A", "a"});
-        QTest::newRow("numbers as text") << QStringList({"9.00", "10.00", "", "100"}) << true
-                                         << QStringList({"", "10.00", "100", "9.00"});
-        QTest::newRow("numbers as text, down")
-            << QStringList({"9.00", "10.00", "", "100"}) << false << QStringList({"9.00", "100", "10.00", ""});
+            << QStringList({"b", "A", "c", "a"}) << text << false << QStringList({"c", "b", "A", "a"});
+        QTest::newRow("numbers in a text column as text")
+            << QStringList({"9.00", "10.00", "", "100"}) << text << true << QStringList({"", "10.00", "100", "9.00"});
+        QTest::newRow("numbers in a text column as text, down")
+            << QStringList({"9.00", "10.00", "", "100"}) << text << false << QStringList({"9.00", "100", "10.00", ""});
+        QTest::newRow("Chinese names in pinyin order") << QStringList({"山西焦", "安徽焦", "河北焦", "北京焦"}) << text
+                                                       << true << QStringList({"安徽焦", "北京焦", "河北焦", "山西焦"});
+        QTest::newRow("prices by value") << QStringList({"1550.00", "", "900.00", "1000.00"}) << number << true
+                                         << QStringList({"", "900.00", "1000.00", "1550.00"});
+        QTest::newRow("prices by value, down") << QStringList({"1550.00", "", "900.00", "1000.00"}) << number << false
+                                               << QStringList({"1550.00", "1000.00", "900.00", ""});
+        QTest::newRow("parts and tonnes, negative and equal values stable")
+            << QStringList({"35", "7.50", "-1", "35.00", "100"}) << number << true
+            << QStringList({"-1", "7.50", "35", "35.00", "100"});
+        QTest::newRow("a stray text after the values")
+            << QStringList({"x", "2", "", "10"}) << number << true << QStringList({"", "2", "10", "x"});
+        QTest::newRow("dates by time")
+            << QStringList({"2026-12-09 14:36:38", "2026-02-10 09:00:00", "", "2025-12-31 23:59:59"}) << date << true
+            << QStringList({"", "2025-12-31 23:59:59", "2026-02-10 09:00:00", "2026-12-09 14:36:38"});
     }
     void sortRows() {
         QFETCH(QStringList, texts);
+        QFETCH(ColumnKind, kind);
         QFETCH(bool, ascending);
         QFETCH(QStringList, expected);
-        ListData list = textList(texts);
+        ListData list = textList(texts, kind);
         SortListRows(list, 1, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
         QStringList got;
         for (int r = 0; r < list.rowCount(); ++r)
@@ -240,6 +261,39 @@ private slots:
         // Whole rows move together.
         for (int r = 0; r < list.rowCount(); ++r)
             QCOMPARE(texts[list.cell(r, 0).toInt()], list.cell(r, 1));
+    }
+
+    void columnKinds() {
+        // Every column of both lists sorts by value but the lot's name.
+        ListData lots;
+        SetLotColumns(lots);
+        ListData ratios;
+        SetRatioColumns(ratios);
+        for (const ListData& list : {lots, ratios})
+            for (const ListColumn& c : list.columns)
+                QCOMPARE(c.kind, c.header == "名称" ? ColumnKind::Text : ColumnKind::Number);
+    }
+
+    void fitRatioColumns_data() {
+        QTest::addColumn<int>("room");
+        QTest::addColumn<int>("w");
+        QTest::newRow("room to spare") << 30000 << 810;
+        QTest::newRow("exactly") << 23 * 810 + 100 << 810;
+        QTest::newRow("a little short") << 23 * 810 + 99 << 809;
+        QTest::newRow("far too narrow") << 2000 << 300;
+    }
+    void fitRatioColumns() {
+        QFETCH(int, room);
+        QFETCH(int, w);
+        setScreenWidthProvider([] { return 1366.0; });
+        ListData list;
+        SetRatioColumns(list);
+        FitRatioColumns(list, room);
+        QList<int> expected{0};
+        for (int i = 0; i < 22; ++i)
+            expected << w;
+        expected << w + 100;
+        QCOMPARE(widths(list), expected);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/gui/frmConnect.h"
 
+#include "base/Twips.h"
 #include "base/gui/WindowHub.h"
 
 #include <QGuiApplication>
@@ -13,6 +14,16 @@ static void initShellImages() {
 
 namespace vestrel {
 
+namespace {
+
+// Design geometry in twips; the three frames of the animation wait outside the window.
+constexpr QSize kWindow(5700, 1650);
+constexpr QRect kImage(360, 465, 720, 720);
+constexpr int kFramesAside = 6000;
+constexpr QRect kLabel(1380, 600, 4050, 450);
+
+} // namespace
+
 frmConnect::frmConnect(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
     initShellImages();
     setObjectName(QStringLiteral("frmConnect"));
@@ -20,19 +31,21 @@ frmConnect::frmConnect(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWin
     m_text = QStringLiteral("正在载入配焦面板，请稍后");
     setWindowTitle(m_text);
     setWindowIcon(QIcon(QStringLiteral(":/images/vestrel.png")));
-    setFixedSize(380, 110);
+    const TwipScale scale = PictureScale();
+    setFixedSize(scale.toPixels(kWindow));
 
     for (int i = 0; i < 4; ++i) {
         imgLoad[i] = new QLabel(this);
         imgLoad[i]->setObjectName(QStringLiteral("imgLoad_%1").arg(i));
         imgLoad[i]->setPixmap(QPixmap(QStringLiteral(":/images/loading-%1.png").arg(i)));
-        imgLoad[i]->setGeometry(24 + (i == 0 ? 0 : 400), 31, 48, 48);
+        imgLoad[i]->setScaledContents(true);
+        imgLoad[i]->setGeometry(scale.toPixels(kImage.translated(i == 0 ? 0 : kFramesAside, 0)));
         imgLoad[i]->setVisible(i == 0);
     }
 
     Label1 = new QLabel(m_text, this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(92, 40, 270, 30);
+    Label1->setGeometry(scale.toPixels(kLabel));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

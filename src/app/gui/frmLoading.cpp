@@ -1,5 +1,7 @@
 #include "app/gui/frmLoading.h"
 
+#include "base/Twips.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -14,7 +16,8 @@ frmLoading::frmLoading(QWidget* over)
     // A helper note must never be what keeps the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(300, 64);
+    const TwipScale scale = PictureScale();
+    setFixedSize(scale.toPixels(QSize(4500, 960)));
 
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
@@ -22,7 +25,8 @@ frmLoading::frmLoading(QWidget* over)
     m_label = new QLabel(QStringLiteral("正在载入数据，请稍候......"), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setAlignment(Qt::AlignCenter);
-    m_label->setGeometry(rect().adjusted(8, 8, -8, -8));
+    const int inset = scale.toPixelsY(120);
+    m_label->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
 
     const QRect area = over && over->isVisible()          ? over->frameGeometry()
                        : QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()

@@ -2,26 +2,21 @@
 
 #include "app/gui/frmAbout.h"
 #include "base/Seams.h"
+#include "base/Twips.h"
+#include "base/gui/ProportionalLayout.h"
+#include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
+#include "blending/gui/BlendingGrid.h"
 #include "blending/gui/BlendingPanel.h"
 #include "data/Backup.h"
 
-#include <QAbstractButton>
-#include <QAbstractScrollArea>
-#include <QAbstractSpinBox>
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QSplitter>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QToolBar>
 #include <algorithm>
-#include <array>
 
 static void initShellImages() {
     Q_INIT_RESOURCE(images);
@@ -31,49 +26,10 @@ namespace vestrel {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr int kBannerWidth = 7500; // twips
 constexpr int kBannerHeight = 680;
 constexpr int kBannerRightGap = 100;
 constexpr int kChkAllWidth = 6000;
-
-int toPixels(double twips) {
-    return qRound(twips / kTwipsPerPixel);
-}
-
-// Widgets that arrange their own children; those children are not controls of the window.
-bool placesOwnChildren(const QWidget* w) {
-    return w->layout() || qobject_cast<const QAbstractScrollArea*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
-           qobject_cast<const QComboBox*>(w) || qobject_cast<const QTabWidget*>(w) || qobject_cast<const QTabBar*>(w) ||
-           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QSplitter*>(w) || qobject_cast<const QToolBar*>(w) ||
-           qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLabel*>(w);
-}
-
-void collectControls(QWidget* container, QList<QWidget*>& out) {
-    for (QObject* child : container->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (!w || w->isWindow() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
-        out << w;
-        if (!placesOwnChildren(w)) collectControls(w, out);
-    }
-}
-
-// "left top width height fontsize ", each number followed by a space; a missing number counts as 0.
-QString tagText(const QRect& g, double fontSize) {
-    QString tag;
-    for (double n : {g.x() * kTwipsPerPixel, g.y() * kTwipsPerPixel, g.width() * kTwipsPerPixel,
-                     g.height() * kTwipsPerPixel, fontSize})
-        tag += QString::number(n, 'g', 15) + QLatin1Char(' ');
-    return tag;
-}
-
-std::array<double, 5> tagNumbers(const QString& tag) {
-    std::array<double, 5> n{};
-    const QStringList parts = tag.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (int i = 0; i < 5 && i < parts.size(); ++i)
-        n[i] = parts[i].toDouble();
-    return n;
-}
 
 } // namespace
 
@@ -93,14 +49,16 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_panel = new BlendingPanel(this);
     setCentralWidget(m_panel);
 
-    // The panel's controls are placed absolutely, so the window is sized to hold them, and wide enough for the
-    // banner to leave the toolbar buttons free.
+    // The panel's controls are placed absolutely, so the window is designed to hold them, and wide enough for
+    // the banner to leave the toolbar buttons free. It opens at that size, or as large as the screen allows,
+    // which scales the controls down with their fonts.
     const QRect content = m_panel->childrenRect();
     const QSize hint = m_panel->sizeHint();
-    const int bannerRoom = toPixels(kBannerWidth + kBannerRightGap) + 8;
+    const int bannerRoom = PictureScale().toPixelsX(kBannerWidth + kBannerRightGap) + 8;
     const int width = std::max({hint.width(), content.right() + 1, m_toolbar->sizeHint().width() + bannerRoom});
     const int height = std::max(hint.height(), content.bottom() + 1);
-    resize(width, menuBar()->sizeHint().height() + m_toolbar->sizeHint().height() + height);
+    m_designClient = QSize(width, menuBar()->sizeHint().height() + m_toolbar->sizeHint().height() + height);
+    OpenAtSize(this, m_designClient);
 }
 
 void frmMain::buildMenus() {
@@ -193,58 +151,41 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QList<QWidget*> frmMain::scaledControls() const {
-    QList<QWidget*> controls;
-    if (!placesOwnChildren(m_panel)) collectControls(m_panel, controls);
-    controls << m_banner;
-    return controls;
+    return ProportionalLayout::controlsBelow(m_panel) << m_banner;
 }
 
 void frmMain::Form_Load() {
     if (layout()) layout()->activate();
     placeBanner();
+    // The controls still stand where they were designed; a window opened smaller than its design (on a small
+    // screen) scales them down at once.
     const QSize frame = frameGeometry().size() - geometry().size();
-    m_origClient = size();
-    m_origWidth = qRound((m_origClient.width() + frame.width()) * kTwipsPerPixel);
-    m_origHeight = qRound((m_origClient.height() + frame.height()) * kTwipsPerPixel);
-    for (QWidget* w : scaledControls())
-        w->setProperty("tag", tagText(w->geometry(), w->font().pointSizeF()));
+    const TwipScale s = GridScale();
+    m_origWidth = qRound(s.toTwipsX(m_designClient.width() + frame.width()));
+    m_origHeight = qRound(s.toTwipsY(m_designClient.height() + frame.height()));
+    m_layout.record(scaledControls(), m_designClient, m_panel->grid()->cell(0, CellName));
     m_loaded = true;
+    if (size() != m_designClient) Form_Resize();
 }
 
 void frmMain::Form_Resize() {
-    if (isMinimized() || m_origClient.isEmpty()) return;
-    // Ratios of the outer size. The frame is measured now rather than at load: a window manager may add its
-    // decoration only after the window was first shown.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const double rx = double(width() + frame.width()) / (m_origClient.width() + frame.width());
-    const double ry = double(height() + frame.height()) / (m_origClient.height() + frame.height());
-    const double rf = std::min(rx, ry);
-
+    if (isMinimized() || !m_layout.recorded()) return;
     setUpdatesEnabled(false);
-    for (QWidget* w : scaledControls()) {
-        const QVariant tag = w->property("tag");
-        if (!tag.isValid()) continue; // created after load: it has no recorded place
-        const auto n = tagNumbers(tag.toString());
-        w->setGeometry(toPixels(n[0] * rx), toPixels(n[1] * ry), toPixels(n[2] * rx), toPixels(n[3] * ry));
-        if (n[4] > 0) {
-            QFont font = w->font();
-            font.setPointSizeF(n[4] * rf);
-            w->setFont(font);
-        }
-    }
+    m_layout.apply(this);
     placeBanner();
     if (auto* chkAll = m_panel->findChild<QWidget*>(QStringLiteral("chkAll")))
-        chkAll->resize(toPixels(kChkAllWidth), chkAll->height());
+        chkAll->resize(GridScale().toPixelsX(kChkAllWidth), chkAll->height());
     setUpdatesEnabled(true);
 }
 
 void frmMain::placeBanner() {
+    const TwipScale s = PictureScale();
     const int outerWidth = frameGeometry().width();
-    const int left = toPixels(outerWidth * kTwipsPerPixel - kBannerWidth - kBannerRightGap);
-    const int height = toPixels(kBannerHeight);
+    const int left = outerWidth - s.toPixelsX(kBannerWidth + kBannerRightGap);
+    const int height = s.toPixelsY(kBannerHeight);
     const int top = std::max(0, (m_toolbar->height() - height) / 2);
     const QPoint origin = m_toolbar->mapTo(this, QPoint(0, 0));
-    m_banner->setGeometry(left - origin.x(), top, toPixels(kBannerWidth), height);
+    m_banner->setGeometry(left - origin.x(), top, s.toPixelsX(kBannerWidth), height);
 }
 
 void frmMain::munCangKu_Click() {
@@ -260,7 +201,7 @@ void frmMain::munSJBF_Click() {
 }
 
 void frmMain::munSJHY_Click() {
-    RestoreCommand();
+    if (RestoreCommand()) hub::reloadOpenWindows();
 }
 
 void frmMain::munXTBZ_Click() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/gui/ProportionalLayout.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QSize>
@@ -14,8 +16,9 @@ class frmAbout;
 
 // The main window: menus, main toolbar and banner around the blending panel.
 //
-// Every control of the panel is placed absolutely; at the first show each one records its geometry (in twips)
-// and font size in its "tag" property, and every later resize scales them by the window's outer size.
+// Every control of the panel is placed absolutely; at the first show each one records its design geometry (in
+// twips) and font size in its "tag" property, and every resize scales them by the window's outer size against
+// the design's.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -57,7 +60,8 @@ private:
     QLabel* m_banner = nullptr;
     QPointer<frmAbout> m_about;
     bool m_loaded = false;
-    QSize m_origClient; // inside size at load; the frame is added back when ratios are formed
+    QSize m_designClient; // inside size the controls were laid out for
+    ProportionalLayout m_layout;
     int m_origWidth = 0;
     int m_origHeight = 0;
 };

@@ -44,6 +44,13 @@ void showHistoryWindow() {
     bringForward(loadWithNote([] { return historyWindow(); }));
 }
 
+void reloadOpenWindows() {
+    refreshCatalogueList();
+    reloadHistoryWindow();
+    reloadSelectDialog();
+    reloadEntryForm();
+}
+
 void closeAllWindows() {
     QApplication::closeAllWindows();
 }

@@ -1,5 +1,7 @@
 #include "base/gui/QtInteraction.h"
 
+#include "base/gui/WindowGeometry.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -88,6 +90,11 @@ void InstallQtSeams() {
         const QScreen* screen = QGuiApplication::primaryScreen();
         return screen ? double(screen->geometry().width()) : 1024.0;
     });
+    setAvailableScreenProvider([] {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? screen->availableGeometry() : QRect();
+    });
+    InstallTwipScales();
 }
 
 } // namespace vestrel

@@ -12,7 +12,8 @@ public:
     bool openWithSystem(const QString& pathOrUrl) override;
 };
 
-// Installs QtInteraction as the default handler and the real screen width; called once by main().
+// Installs QtInteraction as the default handler, the real screen and the twip scales of the application
+// font; called once by main().
 void InstallQtSeams();
 
 // Turns "description|pattern|description|pattern" into Qt's "description (pattern);;..." form.

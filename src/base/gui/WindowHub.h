@@ -36,7 +36,9 @@ QWidget* catalogueWindow(bool* loadedNow = nullptr); // loads it if needed; does
 bool isCatalogueWindowLoaded();
 void refreshCatalogueList(); // addLIST on a loaded catalogue window
 void showEntryForm(qint32 meiId);
+void reloadEntryForm(); // an open form of a stored lot reads it again; a new lot's form keeps its input
 void showSelectDialog(const QString& callerForm); // "frmMain" or "frmTest"
+void reloadSelectDialog();                        // lists the lots again, none checked
 void showCalculator();
 void calculatorSetTxtValue(const QList<Mei>& lots);
 
@@ -45,8 +47,15 @@ void panelSetTxtValue(const QList<Mei>& lots);
 
 // History (history): frmLishi.
 QWidget* historyWindow(bool* loadedNow = nullptr); // loads it if needed; does not show it
-// After a run stored a set: shown non-modally; a window loaded by this call lists the new set first.
+// After a run stored a set: shown non-modally, listing the new set first and showing it, whether the window was
+// open already or is loaded by this call.
 void showHistoryAfterRun();
+// Lists the sets again from the database, keeping the shown set when it is still there.
+void reloadHistoryWindow();
+
+// After a restore: every open window shows the restored database (catalogue, history, selection dialog, the
+// entry form of a stored lot).
+void reloadOpenWindows();
 
 // Closes every window of the program (exit).
 void closeAllWindows();

@@ -1,5 +1,7 @@
 #include "blending/gui/BlendingGrid.h"
 
+#include "base/Twips.h"
+#include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
 
 #include <QAction>
@@ -13,16 +15,23 @@ namespace vestrel {
 
 namespace {
 
-// Geometry in pixels (15 twips each). Cell columns start 720 twips apart.
-constexpr int kPitch = 48;
-constexpr int kCellWidth = 46;
-constexpr int kToolbarHeight = 30;
-constexpr int kHeaderTop = 34;
-constexpr int kFirstRowTop = 54;
-constexpr int kRowPitch = 24;
-constexpr int kRowHeight = 22;
-constexpr int kMainLeft = 48; // room for the must-use boxes
-constexpr int kCalcLeft = 8;
+// Design geometry in twips; cell columns start 720 twips apart.
+constexpr int kPitch = 720;
+constexpr int kCellWidth = kGridCellWidthTwips;
+constexpr int kToolbarHeight = 450;
+constexpr int kHeaderTop = 510;
+constexpr int kHeaderHeight = 270;
+constexpr int kFirstRowTop = 810;
+constexpr int kRowPitch = 360;
+constexpr int kRowHeight = kGridCellHeightTwips;
+constexpr int kMainLeft = 720; // room for the must-use boxes
+constexpr int kCalcLeft = 120;
+constexpr int kEdge = 60;          // the must-use boxes and the notes keep off the left edge
+constexpr int kMustUseWidth = 630; // a box with its row number
+constexpr int kDeleteWidth = 660;  // the delete buttons, after the last cell
+constexpr int kChkAllWidth = 6000; // as the main window keeps it
+constexpr int kNoteHeight = 270;   // one line of text under the grid
+constexpr int kNotePitch = 300;
 constexpr int kGridBottom = kFirstRowTop + kGridRows * kRowPitch;
 
 struct ScreenColumn {
@@ -55,10 +64,10 @@ QString indexed(const char* name, int index) {
     return QLatin1String(name) + u'_' + QString::number(index);
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& twips) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setGeometry(geometry);
+    label->setGeometry(GridScale().toPixels(twips));
     return label;
 }
 
@@ -67,6 +76,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_host(host) {
     setObjectName(QStringLiteral("BlendingGrid"));
     const bool main = host == GridHost::Main;
+    const TwipScale scale = GridScale();
     const int left = main ? kMainLeft : kCalcLeft;
     const int width = left + kGridCells * kPitch + kPitch;
 
@@ -74,7 +84,7 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
     m_toolbar->setObjectName(QStringLiteral("tbrMenu"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_toolbar->setMovable(false);
-    m_toolbar->setGeometry(0, 0, width, kToolbarHeight);
+    m_toolbar->setGeometry(scale.toPixels(QRect(0, 0, width, kToolbarHeight)));
     const QString selectTip = QStringLiteral("从仓库中选择煤种导入下面的列表");
     const QString clearTip = QStringLiteral("将下面列表内的数据全部清空");
     const QString startTip = QStringLiteral("点击配煤");
@@ -94,11 +104,13 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
         connect(action, &QAction::triggered, this, [this, i] { tbrMenu_ButtonClick(i + 1); });
     }
 
-    if (main) makeLabel(this, QStringLiteral("lbHeader_chk"), QStringLiteral("必配"), QRect(4, kHeaderTop, 42, 18));
+    if (main)
+        makeLabel(this, QStringLiteral("lbHeader_chk"), QStringLiteral("必配"),
+                  QRect(kEdge, kHeaderTop, kMustUseWidth, kHeaderHeight));
     for (int c = 0; c < kGridCells; ++c) {
         const ScreenColumn& col = kColumns[size_t(c)];
         makeLabel(this, indexed("lbHeader", c), QString::fromUtf16(main ? col.mainHeader : col.calcHeader),
-                  QRect(left + c * kPitch, kHeaderTop, kCellWidth, 18));
+                  QRect(left + c * kPitch, kHeaderTop, kCellWidth, kHeaderHeight));
     }
 
     for (int row = 0; row < kGridRows; ++row) {
@@ -106,47 +118,48 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
         if (main) {
             auto* chk = new QCheckBox(QString::number(row + 1), this);
             chk->setObjectName(indexed("chk", row));
-            chk->setGeometry(4, top, 42, kRowHeight);
+            chk->setGeometry(scale.toPixels(QRect(kEdge, top, kMustUseWidth, kRowHeight)));
             m_chk[size_t(row)] = chk;
         }
         for (int c = 0; c < kGridCells; ++c) {
             const ScreenColumn& col = kColumns[size_t(c)];
             auto* edit = new QLineEdit(this);
             edit->setObjectName(indexed(col.box, row));
-            edit->setGeometry(left + c * kPitch, top, kCellWidth, kRowHeight);
+            edit->setGeometry(scale.toPixels(QRect(left + c * kPitch, top, kCellWidth, kRowHeight)));
             m_cells[size_t(row)][size_t(col.cell)] = edit;
         }
         auto* del = new QPushButton(QStringLiteral("删除"), this);
         del->setObjectName(indexed("btnDel", row));
-        del->setGeometry(left + kGridCells * kPitch, top, 44, kRowHeight);
+        del->setGeometry(scale.toPixels(QRect(left + kGridCells * kPitch, top, kDeleteWidth, kRowHeight)));
         connect(del, &QPushButton::clicked, this, [this, row] { btnDel_Click(row); });
         m_del[size_t(row)] = del;
     }
 
-    int y = kGridBottom + 4;
+    int y = kGridBottom + kEdge;
     const QString note = QStringLiteral("注意：用精煤配煤，不要填写回收率。用原煤配煤，所有的指标要填写成试验后的指标，"
                                         "回收率也为经过试验后得到精煤的回收率");
     if (main) {
         m_chkAll = new QCheckBox(QStringLiteral("全选 煤前面√(勾选)则表示此种煤必须在配煤时用上"), this);
         m_chkAll->setObjectName(QStringLiteral("chkAll"));
-        m_chkAll->setGeometry(4, y, 400, 20);
+        m_chkAll->setGeometry(scale.toPixels(QRect(kEdge, y, kChkAllWidth, kNotePitch)));
         connect(m_chkAll, &QCheckBox::toggled, this, &BlendingGrid::chkAll_Click);
-        y += 22;
+        y += kRowHeight;
         makeLabel(this, QStringLiteral("Label2"),
                   QStringLiteral("煤名称和价格请务必填写，所填数据无需填写\"%\"，如全水12.3%请填12.3即可"),
-                  QRect(4, y, width - 8, 18));
-        y += 20;
-        makeLabel(this, QStringLiteral("Label1"), note, QRect(4, y, width - 8, 18));
-        y += 20;
+                  QRect(kEdge, y, width - 2 * kEdge, kNoteHeight));
+        y += kNotePitch;
+        makeLabel(this, QStringLiteral("Label1"), note, QRect(kEdge, y, width - 2 * kEdge, kNoteHeight));
+        y += kNotePitch;
     } else {
-        makeLabel(this, QStringLiteral("Label1"), note, QRect(left, y, width - left - 4, 18));
-        y += 20;
+        makeLabel(this, QStringLiteral("Label1"), note, QRect(left, y, width - left - kEdge, kNoteHeight));
+        y += kNotePitch;
         makeLabel(this, QStringLiteral("Label3"),
                   QStringLiteral("用于计算不同重量或者不同比例的焦炭配在一起后的指标，配比必须填写"),
-                  QRect(left, y, width - left - 4, 18));
-        y += 20;
+                  QRect(left, y, width - left - kEdge, kNoteHeight));
+        y += kNotePitch;
     }
-    resize(width, y + 2);
+    m_designSize = QSize(width, y + 30);
+    resize(scale.toPixels(m_designSize));
 }
 
 void BlendingGrid::readInto(PanelTexts& texts) const {

@@ -16,13 +16,16 @@ class QToolBar;
 namespace vestrel {
 
 // The ten-row lot grid with its toolbar, headers and notes, shared by the main window's panel and the
-// calculator. Controls are placed at fixed positions (twips / 15) so the main window can scale them.
+// calculator. Controls are placed at fixed positions, designed in twips and shown at the grid's scale, so the
+// main window can scale them.
 class BlendingGrid : public QWidget {
     Q_OBJECT
 public:
     explicit BlendingGrid(GridHost host, QWidget* parent = nullptr);
 
     GridHost host() const { return m_host; }
+    // The size the grid was designed at, in twips; its pixels follow GridScale().
+    QSize designSize() const { return m_designSize; }
 
     // The cells and must-use boxes; targets and tonnes are left as they are in `texts`.
     void readInto(PanelTexts& texts) const;
@@ -52,6 +55,7 @@ private:
     std::array<QCheckBox*, kGridRows> m_chk{};
     std::array<QPushButton*, kGridRows> m_del{};
     QCheckBox* m_chkAll = nullptr;
+    QSize m_designSize;
 };
 
 } // namespace vestrel

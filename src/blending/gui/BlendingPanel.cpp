@@ -1,6 +1,7 @@
 #include "blending/gui/BlendingPanel.h"
 
 #include "base/Seams.h"
+#include "base/Twips.h"
 #include "base/gui/WindowHub.h"
 #include "blending/BlendingTexts.h"
 #include "blending/Run.h"
@@ -39,17 +40,39 @@ const TargetPlace kTraceTargets[] = {
     {CellNa - 1, "lbHuiShouMax", u"钠<="},
 };
 
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& geometry) {
+// Design geometry of the targets and the tonnage, in twips.
+constexpr int kEdge = 60;
+constexpr int kGap = 60;
+constexpr int kFrameHeight = 840;
+constexpr int kFramePitch = 900;
+constexpr int kBottomFrameHeight = 900;
+constexpr int kTargetLeft = 150;
+constexpr int kMainSlot = 2400; // label and box of a main index
+constexpr int kMainLabelWidth = 960;
+constexpr int kTraceSlot = 1710; // of a trace element
+constexpr int kTraceLabelWidth = 600;
+constexpr int kLabelGap = 30;
+constexpr int kBoxTop = 360;
+constexpr int kBoxHeight = 330;
+constexpr int kLabelTop = 390;
+constexpr int kLabelHeight = 270;
+// Inside the frame of the other options; the start button keeps its place from the right edge.
+constexpr QRect kTonnesLabel(150, 420, 1950, 270);
+constexpr QRect kTonnesBox(2130, 390, 1200, 330);
+constexpr QRect kTonnesUnit(3390, 420, 360, 270);
+constexpr QRect kStartButton(-3000, 330, 2790, 450);
+
+QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& twips) {
     auto* frame = new QGroupBox(title, parent);
     frame->setObjectName(QLatin1String(name));
-    frame->setGeometry(geometry);
+    frame->setGeometry(GridScale().toPixels(twips));
     return frame;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& twips) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setGeometry(geometry);
+    label->setGeometry(GridScale().toPixels(twips));
     return label;
 }
 
@@ -86,50 +109,56 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
         showRunOutcome(outcome);
     };
 
-    const int width = m_grid->width();
-    int top = m_grid->height() + 4;
+    // Design geometry in twips, below the grid.
+    const TwipScale scale = GridScale();
+    const int width = m_grid->designSize().width();
+    int top = m_grid->designSize().height() + kGap;
 
-    const auto placeTargets = [this](QGroupBox* frame, const auto& places, int slot, int labelWidth) {
-        int x = 10;
+    const auto placeTargets = [this, scale](QGroupBox* frame, const auto& places, int slot, int labelWidth) {
+        int x = kTargetLeft;
         for (const TargetPlace& p : places) {
             const PanelIndex& index = PanelIndices()[size_t(p.index)];
             auto* box = new QLineEdit(frame);
             box->setObjectName(QLatin1String(index.targetBox));
             m_targets[size_t(p.index)] = box;
-            const int boxWidth = slot - labelWidth - 10;
+            const int boxWidth = slot - labelWidth - kTargetLeft;
             const QString caption = QString::fromUtf16(p.caption);
+            const QRect label(0, kLabelTop, labelWidth, kLabelHeight);
+            const QRect boxPlace(0, kBoxTop, boxWidth, kBoxHeight);
             if (index.lowerLimit) { // "[85] <=固定碳": the box comes first
-                box->setGeometry(x, 24, boxWidth, 22);
-                makeLabel(frame, QLatin1String(p.label), caption, QRect(x + boxWidth + 2, 26, labelWidth, 18));
+                box->setGeometry(scale.toPixels(boxPlace.translated(x, 0)));
+                makeLabel(frame, QLatin1String(p.label), caption, label.translated(x + boxWidth + kLabelGap, 0));
             } else {
-                makeLabel(frame, QLatin1String(p.label), caption, QRect(x, 26, labelWidth, 18));
-                box->setGeometry(x + labelWidth + 2, 24, boxWidth, 22);
+                makeLabel(frame, QLatin1String(p.label), caption, label.translated(x, 0));
+                box->setGeometry(scale.toPixels(boxPlace.translated(x + labelWidth + kLabelGap, 0)));
             }
             x += slot;
         }
     };
 
-    QGroupBox* mid = makeFrame(this, "fraMid", QStringLiteral("精煤要达到的指标"), QRect(4, top, width - 8, 56));
-    placeTargets(mid, kMainTargets, 160, 64);
-    top += 60;
-    QGroupBox* trace = makeFrame(this, "fraWeiLiang", QStringLiteral("微量元素指标填写"), QRect(4, top, width - 8, 56));
-    placeTargets(trace, kTraceTargets, 114, 40);
-    top += 60;
+    QGroupBox* mid = makeFrame(this, "fraMid", QStringLiteral("精煤要达到的指标"),
+                               QRect(kEdge, top, width - 2 * kEdge, kFrameHeight));
+    placeTargets(mid, kMainTargets, kMainSlot, kMainLabelWidth);
+    top += kFramePitch;
+    QGroupBox* trace = makeFrame(this, "fraWeiLiang", QStringLiteral("微量元素指标填写"),
+                                 QRect(kEdge, top, width - 2 * kEdge, kFrameHeight));
+    placeTargets(trace, kTraceTargets, kTraceSlot, kTraceLabelWidth);
+    top += kFramePitch;
 
     QGroupBox* bottom = makeFrame(this, "fraBottom", QStringLiteral("其他选项(可不填，操作不熟练者慎用)"),
-                                  QRect(4, top, width - 8, 60));
-    makeLabel(bottom, QStringLiteral("lbZhongliang"), QStringLiteral("必须根据库存所剩配"), QRect(10, 28, 130, 18));
+                                  QRect(kEdge, top, width - 2 * kEdge, kBottomFrameHeight));
+    makeLabel(bottom, QStringLiteral("lbZhongliang"), QStringLiteral("必须根据库存所剩配"), kTonnesLabel);
     m_tonnes = new QLineEdit(bottom);
     m_tonnes->setObjectName(QStringLiteral("txtZhongliang"));
-    m_tonnes->setGeometry(142, 26, 80, 22);
-    makeLabel(bottom, QStringLiteral("lbDun"), QStringLiteral("吨"), QRect(226, 28, 24, 18));
+    m_tonnes->setGeometry(scale.toPixels(kTonnesBox));
+    makeLabel(bottom, QStringLiteral("lbDun"), QStringLiteral("吨"), kTonnesUnit);
     m_start = new QPushButton(QStringLiteral("开始最低价格配比"), bottom);
     m_start->setObjectName(QStringLiteral("Command1"));
-    m_start->setGeometry(width - 8 - 200, 22, 186, 30);
+    m_start->setGeometry(scale.toPixels(kStartButton.translated(width - 2 * kEdge, 0)));
     connect(m_start, &QPushButton::clicked, this, &BlendingPanel::Command1_Click);
-    top += 64;
+    top += kBottomFrameHeight + kGap;
 
-    m_designSize = QSize(width, top);
+    m_designSize = scale.toPixels(QSize(width, top));
     resize(m_designSize);
 }
 

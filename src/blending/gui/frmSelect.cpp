@@ -2,6 +2,8 @@
 
 #include "base/CommonFunction.h"
 #include "base/Seams.h"
+#include "base/Twips.h"
+#include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
 #include "blending/LotSelection.h"
 #include "catalogue/Catalogue.h"
@@ -20,48 +22,51 @@ namespace vestrel {
 
 namespace {
 
-constexpr int kMargin = 100; // twips
+// Design geometry in twips.
+constexpr int kMargin = 100;
 constexpr int kFrameHeight = 5400;
 constexpr int kListTop = 300;
-constexpr int kButtonWidth = 1500;
-constexpr int kButtonHeight = 420;
+constexpr QSize kButton(1500, 420);
+constexpr int kHintMinWidth = 3000;
 
 } // namespace
 
 frmSelect::frmSelect(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmSelect"));
     setWindowTitle(QStringLiteral("选择焦碳参与配煤"));
+    const TwipScale scale = ListScale();
 
-    // Widths follow the screen: the dialog spans it but for 200 twips, each box inside keeps 100 twips a side.
-    const int dialogWidth = PixelsToTwips(qRound(ScreenWidthPixels())) - 200;
-    const int frameWidth = dialogWidth - 200;
-    const int listWidth = frameWidth - 200;
+    // Widths follow the screen: the dialog spans it but for 200 twips (and the room its frame takes), each box
+    // inside keeps 100 twips a side.
+    const int spanning = qRound(scale.toTwipsX(qRound(ScreenWidthPixels()))) - 2 * kMargin;
+    const int room = OpeningSize(QSize(1 << 20, 0)).width();
+    const int dialogWidth = room < (1 << 20) ? std::min(spanning, int(scale.toTwipsX(room))) : spanning;
+    const int frameWidth = dialogWidth - 2 * kMargin;
+    const int listWidth = frameWidth - 2 * kMargin;
 
     auto* frame = new QGroupBox(QStringLiteral("焦炭库存"), this);
     frame->setObjectName(QStringLiteral("fraTop"));
-    frame->setGeometry(TwipsToPixels(kMargin), TwipsToPixels(kMargin), TwipsToPixels(frameWidth),
-                       TwipsToPixels(kFrameHeight));
+    frame->setGeometry(scale.toPixels(QRect(kMargin, kMargin, frameWidth, kFrameHeight)));
 
     m_list = new ReportListView(frame);
     m_list->setObjectName(QStringLiteral("lsvTop"));
     m_list->setCheckBoxes(true);
     m_list->setToggleCheckOnRowClick(true);
-    m_list->setGeometry(TwipsToPixels(kMargin), TwipsToPixels(kListTop), TwipsToPixels(listWidth),
-                        TwipsToPixels(kFrameHeight - kListTop - kMargin));
+    m_list->setGeometry(scale.toPixels(QRect(kMargin, kListTop, listWidth, kFrameHeight - kListTop - kMargin)));
 
     const int belowTop = kMargin + kFrameHeight + 150;
     auto* button = new QPushButton(QStringLiteral("确定选择"), this);
     button->setObjectName(QStringLiteral("Command1"));
-    button->setGeometry(TwipsToPixels(kMargin + 100), TwipsToPixels(belowTop), TwipsToPixels(kButtonWidth),
-                        TwipsToPixels(kButtonHeight));
+    button->setGeometry(scale.toPixels(QRect(QPoint(2 * kMargin, belowTop), kButton)));
     connect(button, &QPushButton::clicked, this, &frmSelect::Command1_Click);
 
     auto* hint = new QLabel(QStringLiteral("在煤种前面√选择要参与配比的煤种"), this);
     hint->setObjectName(QStringLiteral("Label1"));
-    hint->setGeometry(TwipsToPixels(kMargin + 300 + kButtonWidth), TwipsToPixels(belowTop),
-                      TwipsToPixels(std::max(3000, frameWidth - kButtonWidth - 400)), TwipsToPixels(kButtonHeight));
+    hint->setGeometry(
+        scale.toPixels(QRect(4 * kMargin + kButton.width(), belowTop,
+                             std::max(kHintMinWidth, frameWidth - kButton.width() - 4 * kMargin), kButton.height())));
 
-    resize(TwipsToPixels(dialogWidth), TwipsToPixels(belowTop + kButtonHeight + 200));
+    OpenAtSize(this, scale.toPixels(QSize(dialogWidth, belowTop + kButton.height() + 2 * kMargin)));
 }
 
 bool frmSelect::Form_Load() {

@@ -15,6 +15,10 @@ void panelSetTxtValue(const QList<Mei>& lots) {
     if (auto* panel = mainWindow()->findChild<BlendingPanel*>()) panel->SetTxtValue(lots);
 }
 
+void reloadSelectDialog() {
+    if (frmSelect* dialog = live(g_select); dialog && !dialog->Form_Load()) dialog->close();
+}
+
 void showSelectDialog(const QString& callerForm) {
     frmSelect* dialog = live(g_select);
     if (!dialog) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/gui/ProportionalLayout.h"
 #include "catalogue/Mei.h"
 
 #include <QList>
@@ -26,11 +27,17 @@ public:
     void SetTxtValue(const QList<Mei>& lots);
     void Command1_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     BlendingGrid* m_grid = nullptr;
     QPlainTextEdit* m_result = nullptr;
     QPushButton* m_calculate = nullptr;
     QList<Mei> m_calcLots;
+    QSize m_designClient;
+    ProportionalLayout m_layout;
 };
 
 } // namespace vestrel

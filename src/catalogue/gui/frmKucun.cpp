@@ -1,6 +1,8 @@
 #include "catalogue/gui/frmKucun.h"
 
 #include "base/Seams.h"
+#include "base/Twips.h"
+#include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
@@ -23,10 +25,8 @@ namespace vestrel {
 
 namespace {
 
-QRect pixels(const QRect& twips) {
-    return QRect(TwipsToPixels(twips.left()), TwipsToPixels(twips.top()), TwipsToPixels(twips.width()),
-                 TwipsToPixels(twips.height()));
-}
+// The busy note over the list, in twips.
+constexpr QSize kBusyNote(4200, 900);
 
 } // namespace
 
@@ -53,9 +53,13 @@ frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(Cata
     m_searchText->setObjectName(QStringLiteral("txtSearch"));
     auto* searchButton = new QPushButton(QStringLiteral("查找"), m_search);
     searchButton->setObjectName(QStringLiteral("cmdSearch"));
+    auto* allButton = new QPushButton(QStringLiteral("显示全部"), m_search);
+    allButton->setObjectName(QStringLiteral("cmdAll"));
     searchLayout->addWidget(m_searchText, 1);
     searchLayout->addWidget(searchButton);
+    searchLayout->addWidget(allButton);
     connect(searchButton, &QPushButton::clicked, this, &frmKucun::cmdSearch_Click);
+    connect(allButton, &QPushButton::clicked, this, &frmKucun::cmdAll_Click);
     connect(m_searchText, &QLineEdit::returnPressed, this, &frmKucun::cmdSearch_Click);
 
     auto* left = new QFrame(this);
@@ -92,7 +96,13 @@ frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(Cata
     load->hide();
     m_load = load;
 
-    resize(TwipsToPixels(11160), TwipsToPixels(7776));
+    // Opens wide enough to show every column, 库存 and 价格 included, beside the left panel.
+    SetLotColumns(m_list->listData());
+    m_list->refresh();
+    const TwipScale scale = ListScale();
+    const QSize design = scale.toPixels(CatalogueDesignInside());
+    const int columns = scale.toPixelsX(CatalogueDesignLayout().list.left()) + m_list->sizeForColumnsAndRows(0).width();
+    OpenAtSize(this, QSize(std::max(design.width(), columns), design.height()));
     applyLayout();
 }
 
@@ -140,6 +150,12 @@ void frmKucun::cmdSearch_Click() {
     addLIST();
 }
 
+void frmKucun::cmdAll_Click() {
+    m_searchText->clear();
+    m_query = AllLotsQuery();
+    addLIST();
+}
+
 void frmKucun::Toolbar1_ButtonClick(int button) {
     switch (button) {
     case 2:
@@ -147,9 +163,12 @@ void frmKucun::Toolbar1_ButtonClick(int button) {
         break;
     case 3: {
         if (m_list->listData().rowCount() == 0) return;
-        // With no row selected there is no lot to edit.
-        const int row = m_list->currentRow();
-        if (row < 0) return;
+        const QList<int> selected = m_list->selectedRows();
+        if (selected.isEmpty()) {
+            showMessage(QStringLiteral("请选择您要编辑的项"));
+            return;
+        }
+        const int row = selected.first();
         bool ok = false;
         const qint32 id = m_list->listData().rows[row].text.toInt(&ok);
         if (ok) hub::showEntryForm(id);
@@ -201,12 +220,13 @@ void frmKucun::exportHtml() {
 }
 
 void frmKucun::applyLayout() {
-    m_layout = ResizeCatalogue(m_layout, QSize(PixelsToTwips(width()), PixelsToTwips(height())));
-    m_toolbar->setGeometry(pixels(m_layout.toolbar));
-    m_search->setGeometry(pixels(m_layout.search));
-    m_left->setGeometry(pixels(m_layout.left));
-    m_list->setGeometry(pixels(m_layout.list));
-    const QSize note(TwipsToPixels(4200), TwipsToPixels(900));
+    const TwipScale scale = ListScale();
+    m_layout = ResizeCatalogue(m_layout, scale.toTwips(size()));
+    m_toolbar->setGeometry(scale.toPixels(m_layout.toolbar));
+    m_search->setGeometry(scale.toPixels(m_layout.search));
+    m_left->setGeometry(scale.toPixels(m_layout.left));
+    m_list->setGeometry(scale.toPixels(m_layout.list));
+    const QSize note = scale.toPixels(kBusyNote);
     const QRect list = m_list->geometry();
     m_load->setGeometry(QRect(list.center() - QPoint(note.width() / 2, note.height() / 2), note));
     m_search->raise();

@@ -37,6 +37,8 @@ public:
 
 public slots:
     void cmdSearch_Click();
+    // "显示全部": ends the search and lists every lot again.
+    void cmdAll_Click();
     // Buttons by position, 1 to 7.
     void Toolbar1_ButtonClick(int button);
     void ListView1_ColumnClick(int column);

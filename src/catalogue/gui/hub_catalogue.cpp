@@ -36,6 +36,11 @@ void refreshCatalogueList() {
     if (frmKucun* w = live(g_catalogue)) w->addLIST();
 }
 
+void reloadEntryForm() {
+    frmUpdate* form = live(g_entry);
+    if (form && form->MeiId != 0 && !form->Form_Load()) form->close();
+}
+
 void showEntryForm(qint32 meiId) {
     frmUpdate* form = live(g_entry);
     // The same request again keeps what was typed; another lot (or a new one) reloads every box, so one lot's

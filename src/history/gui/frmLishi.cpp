@@ -1,6 +1,8 @@
 #include "history/gui/frmLishi.h"
 
 #include "base/Seams.h"
+#include "base/Twips.h"
+#include "base/gui/WindowGeometry.h"
 #include "data/Dbconnection.h"
 #include "history/SchemeHistory.h"
 #include "lists/ListViewFunction.h"
@@ -23,21 +25,18 @@ namespace vestrel {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
+// The ratio list opens tall enough for this many schemes, as far as the screen allows.
+constexpr int kOpeningRows = 12;
+// Inside the ratio frame, in twips.
+constexpr QRect kTonnesLabel(120, 300, 1080, 300);
+constexpr QRect kTonnesBox(1200, 240, 735, 390);
+constexpr QRect kTonnesUnit(2040, 300, 780, 300);
+constexpr QRect kConvertButton(2880, 240, 2400, 390);
+constexpr QSize kBusyNote(4200, 600);
 
 const QString kConvert = QStringLiteral("把如下比例转换成吨");
 const QString kRestore = QStringLiteral("还原");
 const QString kConvertAgain = QStringLiteral("将如下比例转换成吨");
-
-int px(int twips) {
-    return int(twips / kTwipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
-}
-int twips(int pixels) {
-    return int(pixels * kTwipsPerPixel);
-}
-QRect px(const QRect& r) {
-    return QRect(px(r.left()), px(r.top()), px(r.width()), px(r.height()));
-}
 
 frmLishi::ExportHook& htmlHook() {
     static frmLishi::ExportHook hook;
@@ -54,11 +53,40 @@ frmLishi::frmLishi(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmLishi"));
     setWindowTitle(QStringLiteral("历史配比表"));
     buildControls();
-    const QSize inside = HistoryDesignInside();
-    resize(px(inside.width()), px(inside.height()));
     // No smaller than the layout's minimum, so the ratio list is never pushed out of the window.
-    const HistoryLayout smallest = LayoutHistory(QSize(0, 0), twips(m_toolbar->sizeHint().height()));
-    setMinimumSize(px(smallest.fraBottom.right() + 100), px(smallest.fraBottom.bottom() + 60));
+    const TwipScale scale = ListScale();
+    const HistoryLayout smallest = LayoutHistory(QSize(0, 0), toolbarTwips());
+    setMinimumSize(scale.toPixels(QSize(smallest.fraBottom.right() + 100, smallest.fraBottom.bottom() + 60)));
+    fitRatioColumns();
+    OpenAtSize(this, openingSize());
+}
+
+int frmLishi::toolbarTwips() const {
+    return qRound(ListScale().toTwipsY(m_toolbar->sizeHint().height()));
+}
+
+QSize frmLishi::ratioListChrome() const {
+    // What the window adds around the ratio list, from a layout too large for any minimum to apply.
+    const QSize large(100000, 100000);
+    const HistoryLayout l = LayoutHistory(large, toolbarTwips());
+    return large - l.lsvBottom.size();
+}
+
+QSize frmLishi::openingSize() const {
+    const TwipScale scale = ListScale();
+    const QSize list = m_lsvBottom->sizeForColumnsAndRows(kOpeningRows) + scale.toPixels(ratioListChrome());
+    return scale.toPixels(HistoryDesignInside()).expandedTo(list);
+}
+
+void frmLishi::fitRatioColumns() {
+    // 价格, the last column, stays in sight on a screen narrower than the columns were chosen for.
+    const TwipScale scale = ListScale();
+    const int inside = OpeningSize(QSize(1 << 20, 1 << 20)).width();
+    const int beside = m_lsvBottom->sizeForColumnsAndRows(0).width() - m_lsvBottom->columnsWidth();
+    // Less a pixel for every two columns, which may each round up.
+    const int room = inside - beside - scale.toPixelsX(ratioListChrome().width()) - kRatioColumnCount / 2;
+    FitRatioColumns(m_lsvBottom->listData(), qRound(scale.toTwipsX(room)));
+    m_lsvBottom->applyColumnWidths();
 }
 
 void frmLishi::buildControls() {
@@ -112,16 +140,17 @@ void frmLishi::buildControls() {
     m_fraBottom = frame("fraBottom", u"配比方案");
     m_lbTonnes = new QLabel(QStringLiteral("配多少吨："), m_fraBottom);
     m_lbTonnes->setObjectName(QStringLiteral("Label1"));
-    m_lbTonnes->setGeometry(px(QRect(120, 300, 1080, 300)));
+    const TwipScale scale = ListScale();
+    m_lbTonnes->setGeometry(scale.toPixels(kTonnesLabel));
     m_txtZhongliang = new QLineEdit(m_fraBottom);
     m_txtZhongliang->setObjectName(QStringLiteral("txtZhongliang"));
-    m_txtZhongliang->setGeometry(px(QRect(1200, 240, 735, 390)));
+    m_txtZhongliang->setGeometry(scale.toPixels(kTonnesBox));
     m_lbJingmei = new QLabel(QStringLiteral("吨精煤"), m_fraBottom);
     m_lbJingmei->setObjectName(QStringLiteral("Label2"));
-    m_lbJingmei->setGeometry(px(QRect(2040, 300, 780, 300)));
+    m_lbJingmei->setGeometry(scale.toPixels(kTonnesUnit));
     m_command1 = new QPushButton(kConvert, m_fraBottom);
     m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(px(QRect(2880, 240, 2400, 390)));
+    m_command1->setGeometry(scale.toPixels(kConvertButton));
     m_command1->setAutoDefault(false);
     connect(m_command1, &QPushButton::clicked, this, &frmLishi::Command1_Click);
     m_lsvBottom = list(m_fraBottom, "lsvBottom");
@@ -132,52 +161,64 @@ void frmLishi::buildControls() {
     m_picLOAD->setAlignment(Qt::AlignCenter);
     m_picLOAD->setFrameShape(QFrame::Box);
     m_picLOAD->setAutoFillBackground(true);
-    m_picLOAD->resize(px(4200), px(600));
+    m_picLOAD->resize(scale.toPixels(kBusyNote));
     m_picLOAD->hide();
 
     SetSchemeSetColumns(m_lsvLeft->listData());
     SetLotColumns(m_lsvMid->listData());
     SetRatioColumns(m_lsvBottom->listData());
+    m_lsvBottom->refresh();
 }
 
 void frmLishi::Form_Load() {
-    ListData& left = m_lsvLeft->listData();
-    SetSchemeSetColumns(left);
-    const bool listed = FillSchemeSetRows(left);
-    CloseDb();
+    SetSchemeSetColumns(m_lsvLeft->listData());
     SetLotColumns(m_lsvMid->listData());
     SetRatioColumns(m_lsvBottom->listData());
     m_lsvMid->listData().rows.clear();
     m_lsvBottom->listData().rows.clear();
-    m_lsvLeft->refresh();
     m_lsvMid->refresh();
     m_lsvBottom->refresh();
+    fitRatioColumns();
+    reloadSets(0); // the newest set is the selected one
+}
+
+void frmLishi::reloadSets(qint64 selectId) {
+    ListData& left = m_lsvLeft->listData();
+    const bool listed = FillSchemeSetRows(left);
+    CloseDb();
+    m_lsvLeft->refresh();
     Form_Resize();
     if (!listed) ReportDbError();
 
-    // The newest set is the selected one.
-    if (left.rowCount() > 0) m_lsvLeft->selectOnlyRow(0);
+    int row = 0;
+    for (int r = 0; r < left.rowCount(); ++r)
+        if (left.cell(r, 0).toLongLong() == selectId) row = r;
+    if (left.rowCount() == 0) {
+        clearDetails();
+        return;
+    }
+    m_lsvLeft->selectOnlyRow(row);
     lsvLeft_Click();
 }
 
 void frmLishi::Form_Resize() {
-    const HistoryLayout l =
-        LayoutHistory(QSize(twips(width()), twips(height())), twips(m_toolbar->sizeHint().height()));
+    const TwipScale scale = ListScale();
+    const HistoryLayout l = LayoutHistory(scale.toTwips(size()), toolbarTwips());
     m_toolbar->setGeometry(0, 0, width(), m_toolbar->sizeHint().height());
-    m_fraLeft->setGeometry(px(l.fraLeft));
-    m_lsvLeft->setGeometry(px(l.lsvLeft));
-    m_fraTop->setGeometry(px(l.fraTop));
-    m_lbZhibiao->setGeometry(px(l.lbZhibiao));
-    m_fraMid->setGeometry(px(l.fraMid));
-    m_lsvMid->setGeometry(px(l.lsvMid));
-    m_fraBottom->setGeometry(px(l.fraBottom));
-    m_lsvBottom->setGeometry(px(l.lsvBottom));
+    m_fraLeft->setGeometry(scale.toPixels(l.fraLeft));
+    m_lsvLeft->setGeometry(scale.toPixels(l.lsvLeft));
+    m_fraTop->setGeometry(scale.toPixels(l.fraTop));
+    m_lbZhibiao->setGeometry(scale.toPixels(l.lbZhibiao));
+    m_fraMid->setGeometry(scale.toPixels(l.fraMid));
+    m_lsvMid->setGeometry(scale.toPixels(l.lsvMid));
+    m_fraBottom->setGeometry(scale.toPixels(l.fraBottom));
+    m_lsvBottom->setGeometry(scale.toPixels(l.lsvBottom));
 
     // The two visible columns share the list's width, leaving room for a scroll bar so that no horizontal
     // one appears.
     const int usable = m_lsvLeft->maximumViewportSize().width() -
                        m_lsvLeft->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_lsvLeft);
-    const auto [nameWidth, dateWidth] = SchemeSetColumnWidths(twips(usable));
+    const auto [nameWidth, dateWidth] = SchemeSetColumnWidths(qRound(scale.toTwipsX(usable)));
     ListData& left = m_lsvLeft->listData();
     if (left.columnCount() >= 3) {
         left.columns[0].widthTwips = 0;

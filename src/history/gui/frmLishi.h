@@ -27,6 +27,9 @@ public:
     // Event handlers, public so the hub and tests can drive them.
     void Form_Load();
     void Form_Resize();
+    // Lists the newest sets again from the database and shows the set `selectId`, or the newest one when it is
+    // not listed (after a run stored a set, after a restore).
+    void reloadSets(qint64 selectId);
     void lsvLeft_Click();
     void Command1_Click();
     void lsvBottom_ColumnClick(int column);
@@ -66,6 +69,10 @@ protected:
 
 private:
     void buildControls();
+    int toolbarTwips() const;
+    QSize ratioListChrome() const;
+    QSize openingSize() const;
+    void fitRatioColumns();
     void clearDetails();
     bool refillRatios();
     void applySort();

@@ -22,10 +22,14 @@ QWidget* historyWindow(bool* loadedNow) {
 }
 
 void showHistoryAfterRun() {
-    QWidget* w = historyWindow();
-    w->show();
-    w->raise();
-    w->activateWindow();
+    bool loadedNow = false;
+    auto* w = static_cast<frmLishi*>(historyWindow(&loadedNow));
+    if (!loadedNow) w->reloadSets(0); // an open window lists the new set first and shows it
+    bringForward(w);
+}
+
+void reloadHistoryWindow() {
+    if (g_history) g_history->reloadSets(g_history->currentSchemeId());
 }
 
 } // namespace vestrel::hub

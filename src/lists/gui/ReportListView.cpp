@@ -1,15 +1,14 @@
 #include "lists/gui/ReportListView.h"
 
+#include "base/Twips.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStyle>
 #include <algorithm>
 
 namespace vestrel {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-}
 
 ListDataModel::ListDataModel(ListData* data, QObject* parent) : QAbstractTableModel(parent), m_data(data) {}
 
@@ -57,7 +56,9 @@ QVariant ListDataModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListDataModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return m_data->header(section);
+    // A header narrower than its text (a lot's name over a share column) shows it whole on hovering.
+    if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+        return m_data->header(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -123,11 +124,26 @@ void ReportListView::refreshCells() {
 }
 
 void ReportListView::applyColumnWidths() {
+    const TwipScale scale = ListScale();
     for (int c = 0; c < m_data.columnCount(); ++c) {
         const int twips = m_data.columns[c].widthTwips;
         setColumnHidden(c, twips <= 0);
-        if (twips > 0) setColumnWidth(c, std::max(1, int(twips / kTwipsPerPixel + 0.5)));
+        if (twips > 0) setColumnWidth(c, std::max(1, scale.toPixelsX(twips)));
     }
+}
+
+int ReportListView::columnsWidth() const {
+    int width = 0;
+    for (int c = 0; c < m_data.columnCount(); ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    return width;
+}
+
+QSize ReportListView::sizeForColumnsAndRows(int rows) const {
+    const int frame = 2 * frameWidth();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {columnsWidth() + scrollBar + frame,
+            horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() + frame};
 }
 
 void ReportListView::setCheckBoxes(bool on) {

@@ -61,8 +61,12 @@ public:
     void refresh();
     // Repaints the cell texts and headers; for changes that keep the rows and columns.
     void refreshCells();
-    // Applies the column widths of listData() (twips, 15 to a pixel; 0 hides the column).
+    // Applies the column widths of listData() (twips at ListScale(); 0 hides the column).
     void applyColumnWidths();
+    // The shown columns' width in pixels.
+    int columnsWidth() const;
+    // The size that shows every column and that many rows whole, with a vertical scroll bar beside them.
+    QSize sizeForColumnsAndRows(int rows) const;
 
     // A check box in front of every row; its state is ListRow::checked.
     void setCheckBoxes(bool on);
