@@ -4,6 +4,7 @@
 #include "data/Dbconnection.h"
 #include "data/Schema.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -135,6 +136,49 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
         lots << lot;
     }
     return lots;
+}
+
+std::optional<QList<Mei>> LoadAllMeis() {
+    DbScope db;
+    if (!db.ok) return std::nullopt;
+    QSqlQuery q(Conn());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT * FROM meitan ORDER BY id"))) return Failed(q), std::nullopt;
+    QList<Mei> lots;
+    while (q.next()) {
+        Mei lot;
+        lot.id = q.value(QStringLiteral("id")).toInt();
+        readLot(q, lot);
+        lots << lot;
+    }
+    if (q.lastError().isValid()) return Failed(q), std::nullopt;
+    return lots;
+}
+
+SaveResult SaveMeis(const QList<Mei>& lots) {
+    DbScope db;
+    if (!db.ok) return SaveResult::Failed;
+    DbTransaction tx;
+    if (!tx.active()) return SaveResult::Failed;
+    QSqlQuery insert(Conn());
+    QSqlQuery update(Conn());
+    QStringList sets;
+    const QStringList cols = lotColumns().split(QStringLiteral(", "));
+    const QStringList holders = lotPlaceholders().split(QStringLiteral(", "));
+    for (int i = 0; i < cols.size(); ++i)
+        sets << cols[i] + QStringLiteral("=") + holders[i];
+    if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(lotColumns(), lotPlaceholders())))
+        return Failed(insert), SaveResult::Failed;
+    if (!update.prepare(QStringLiteral("UPDATE meitan SET %1 WHERE id=:id").arg(sets.join(QStringLiteral(", ")))))
+        return Failed(update), SaveResult::Failed;
+    for (const Mei& lot : lots) {
+        QSqlQuery& q = lot.id <= 0 ? insert : update;
+        bindLot(q, lot);
+        if (lot.id > 0) q.bindValue(QStringLiteral(":id"), lot.id);
+        if (!q.exec()) return Failed(q), SaveResult::Failed;
+        if (lot.id > 0 && q.numRowsAffected() <= 0) return SaveResult::Vanished;
+    }
+    return tx.commit() ? SaveResult::Saved : SaveResult::Failed;
 }
 
 } // namespace vestrel
