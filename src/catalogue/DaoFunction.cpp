@@ -160,21 +160,31 @@ SaveResult SaveMeis(const QList<Mei>& lots) {
     if (!db.ok) return SaveResult::Failed;
     DbTransaction tx;
     if (!tx.active()) return SaveResult::Failed;
+    // Positional values: the driver matches named ones to their places anew on every execution.
+    QStringList columns{QStringLiteral("leixing"), QStringLiteral("Name")};
+    for (const QualityIndex& idx : QualityIndices())
+        columns << QLatin1String(idx.column);
+    columns << QStringLiteral("kucun") << QStringLiteral("JiaGe") << QStringLiteral("riqi");
+    auto bindInOrder = [](QSqlQuery& q, const Mei& lot) {
+        q.addBindValue(int(lot.LeiXing));
+        q.addBindValue(lot.MingCheng);
+        for (const QualityIndex& idx : QualityIndices())
+            q.addBindValue(lot.*idx.member);
+        q.addBindValue(lot.Kucun);
+        q.addBindValue(lot.JiaGe);
+        q.addBindValue(lot.Riqi.isValid() ? QVariant(DbDateTimeText(lot.Riqi)) : QVariant());
+    };
     QSqlQuery insert(Conn());
     QSqlQuery update(Conn());
-    QStringList sets;
-    const QStringList cols = lotColumns().split(QStringLiteral(", "));
-    const QStringList holders = lotPlaceholders().split(QStringLiteral(", "));
-    for (int i = 0; i < cols.size(); ++i)
-        sets << cols[i] + QStringLiteral("=") + holders[i];
-    if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(lotColumns(), lotPlaceholders())))
+    const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(u',');
+    if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(columns.join(u','), marks)))
         return Failed(insert), SaveResult::Failed;
-    if (!update.prepare(QStringLiteral("UPDATE meitan SET %1 WHERE id=:id").arg(sets.join(QStringLiteral(", ")))))
+    if (!update.prepare(QStringLiteral("UPDATE meitan SET %1=? WHERE id=?").arg(columns.join(QStringLiteral("=?,")))))
         return Failed(update), SaveResult::Failed;
     for (const Mei& lot : lots) {
         QSqlQuery& q = lot.id <= 0 ? insert : update;
-        bindLot(q, lot);
-        if (lot.id > 0) q.bindValue(QStringLiteral(":id"), lot.id);
+        bindInOrder(q, lot);
+        if (lot.id > 0) q.addBindValue(lot.id);
         if (!q.exec()) return Failed(q), SaveResult::Failed;
         if (lot.id > 0 && q.numRowsAffected() <= 0) return SaveResult::Vanished;
     }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -335,6 +336,26 @@ bool parseCellRef(QStringView ref, int* row, int* column) {
     return true;
 }
 
+// A number as a person reads it. Writers print some values with every digit of the binary double
+// ("86.09999999999999") or in exponent form; those are read as a number cell of a .xls is read.
+QString xmlNumberText(const QString& raw) {
+    const QString t = raw.trimmed();
+    int digits = 0;
+    bool plain = !t.isEmpty();
+    for (const QChar c : t) {
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (c != u'.' && c != u'-')
+            plain = false;
+    }
+    if (plain && digits <= 15) return t;
+    const QByteArray ascii = t.toLatin1();
+    const char* begin = ascii.constData() + (ascii.startsWith('+') ? 1 : 0);
+    double v = 0;
+    const auto res = std::from_chars(begin, ascii.constData() + ascii.size(), v);
+    return res.ec == std::errc() && res.ptr == ascii.constData() + ascii.size() ? NumberCellText(v) : raw;
+}
+
 bool readSharedStrings(const QByteArray& xml, const QString& part, QStringList* strings, QString* error) {
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
@@ -407,10 +428,7 @@ void readSheetData(const QByteArray& xml, const QString& part, const QStringList
             } else if (type == QLatin1String("str")) {
                 value = unescapeXlsx(value);
             } else if (type.isEmpty() || type == QLatin1String("n")) {
-                // Writers differ in how they print a number; read it as a cell of a .xls is read.
-                bool ok = false;
-                const double v = value.trimmed().toDouble(&ok);
-                if (ok) value = NumberCellText(v);
+                value = xmlNumberText(value);
             }
             placeCell(table->rows, cellRow, cellColumn, value);
         }
