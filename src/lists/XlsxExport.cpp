@@ -117,11 +117,12 @@ QString WriteXlsx(const XlsxSheet& sheet, const QString& path) {
     // The library writes a file of its own; only a complete one replaces the target.
     QTemporaryDir scratch;
     if (!scratch.isValid()) return QStringLiteral("无法创建临时文件夹。");
-    const QByteArray scratchDir = QFile::encodeName(QDir::toNativeSeparators(scratch.path()));
+    // The library takes UTF-8 paths (on Windows it opens them as wide names).
+    const QByteArray scratchDir = QDir::toNativeSeparators(scratch.path()).toUtf8();
     const QString built = scratch.filePath(QStringLiteral("export.xlsx"));
     lxw_workbook_options options{};
     options.tmpdir = const_cast<char*>(scratchDir.constData());
-    lxw_workbook* book = workbook_new_opt(QFile::encodeName(built).constData(), &options);
+    lxw_workbook* book = workbook_new_opt(QDir::toNativeSeparators(built).toUtf8().constData(), &options);
     if (!book) return QStringLiteral("无法创建 .xlsx 工作簿。");
     lxw_worksheet* ws = workbook_add_worksheet(book, "Sheet1");
     lxw_format* bold = workbook_add_format(book);
