@@ -165,10 +165,26 @@ std::optional<Decimal> decimalOfVariant(const QVariant& value) {
     }
 }
 
+// The value of a text parseDecimal() accepted (ASCII sign, digits, point, exponent): correctly rounded, as
+// QString::toDouble gives it, without its locale machinery, which dominated bulk checks.
+std::optional<double> asciiToDouble(const QString& text) {
+    const QString t = text.trimmed();
+    char buf[512];
+    if (t.size() >= qsizetype(sizeof buf)) return std::nullopt;
+    qsizetype n = 0;
+    for (const QChar c : t) {
+        if (c.unicode() > 0x7F) return std::nullopt;
+        buf[n++] = char(c.unicode());
+    }
+    const char* begin = buf + (n > 0 && buf[0] == '+' ? 1 : 0); // from_chars takes no plus sign
+    double v = 0;
+    const auto res = std::from_chars(begin, buf + n, v);
+    if (res.ec != std::errc() || res.ptr != buf + n || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
 double toDoubleChecked(const QString& text) {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0.0;
+    return asciiToDouble(text).value_or(0.0);
 }
 
 } // namespace
@@ -178,12 +194,8 @@ bool IsNumeric(const QString& text) {
 }
 
 std::optional<double> ParseNumber(const QString& text) {
-    const auto d = parseDecimal(text);
-    if (!d) return std::nullopt;
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
-    return v;
+    if (!parseDecimal(text)) return std::nullopt;
+    return asciiToDouble(text);
 }
 
 double ToDouble(const QVariant& value, int digits) {

@@ -28,6 +28,7 @@ struct FileDialogRequest {
     QString defaultName; // initial file name
     QString filter;      // "description|pattern" as the windows give it
     bool confirmOverwrite = false;
+    int* chosenFilter = nullptr; // when set, gets the filter left selected, counted from 0
 };
 
 // Every user message, file dialog and shell "open" of the program goes through one Interaction.

@@ -4,6 +4,7 @@
 #include "data/Dbconnection.h"
 #include "data/Schema.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -135,6 +136,59 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
         lots << lot;
     }
     return lots;
+}
+
+std::optional<QList<Mei>> LoadAllMeis() {
+    DbScope db;
+    if (!db.ok) return std::nullopt;
+    QSqlQuery q(Conn());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT * FROM meitan ORDER BY id"))) return Failed(q), std::nullopt;
+    QList<Mei> lots;
+    while (q.next()) {
+        Mei lot;
+        lot.id = q.value(QStringLiteral("id")).toInt();
+        readLot(q, lot);
+        lots << lot;
+    }
+    if (q.lastError().isValid()) return Failed(q), std::nullopt;
+    return lots;
+}
+
+SaveResult SaveMeis(const QList<Mei>& lots) {
+    DbScope db;
+    if (!db.ok) return SaveResult::Failed;
+    DbTransaction tx;
+    if (!tx.active()) return SaveResult::Failed;
+    // Positional values: the driver matches named ones to their places anew on every execution.
+    QStringList columns{QStringLiteral("leixing"), QStringLiteral("Name")};
+    for (const QualityIndex& idx : QualityIndices())
+        columns << QLatin1String(idx.column);
+    columns << QStringLiteral("kucun") << QStringLiteral("JiaGe") << QStringLiteral("riqi");
+    auto bindInOrder = [](QSqlQuery& q, const Mei& lot) {
+        q.addBindValue(int(lot.LeiXing));
+        q.addBindValue(lot.MingCheng);
+        for (const QualityIndex& idx : QualityIndices())
+            q.addBindValue(lot.*idx.member);
+        q.addBindValue(lot.Kucun);
+        q.addBindValue(lot.JiaGe);
+        q.addBindValue(lot.Riqi.isValid() ? QVariant(DbDateTimeText(lot.Riqi)) : QVariant());
+    };
+    QSqlQuery insert(Conn());
+    QSqlQuery update(Conn());
+    const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(u',');
+    if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(columns.join(u','), marks)))
+        return Failed(insert), SaveResult::Failed;
+    if (!update.prepare(QStringLiteral("UPDATE meitan SET %1=? WHERE id=?").arg(columns.join(QStringLiteral("=?,")))))
+        return Failed(update), SaveResult::Failed;
+    for (const Mei& lot : lots) {
+        QSqlQuery& q = lot.id <= 0 ? insert : update;
+        bindInOrder(q, lot);
+        if (lot.id > 0) q.addBindValue(lot.id);
+        if (!q.exec()) return Failed(q), SaveResult::Failed;
+        if (lot.id > 0 && q.numRowsAffected() <= 0) return SaveResult::Vanished;
+    }
+    return tx.commit() ? SaveResult::Saved : SaveResult::Failed;
 }
 
 } // namespace vestrel

@@ -25,5 +25,10 @@ std::optional<qint64> CountMeitan();
 // The lots with these ids, in the order the database returns them (ascending id), with id and LeiXing
 // filled. Ids that no longer exist are simply missing.
 std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids);
+// Every lot, in id order, with id and LeiXing filled; std::nullopt when the database failed.
+std::optional<QList<Mei>> LoadAllMeis();
+// Adds (id 0) or changes every lot in one transaction: all or none. When a lot to change no longer exists nothing
+// is written and the result is Vanished.
+SaveResult SaveMeis(const QList<Mei>& lots);
 
 } // namespace vestrel

@@ -120,17 +120,19 @@ QString DefaultExportName() {
 }
 
 QString ExportFilter(ExportSource source, ExportKind kind) {
-    if (kind == ExportKind::Excel) return QStringLiteral("Microsoft Excel .xls (*.xls)|*.xls");
+    if (kind == ExportKind::Excel)
+        return QStringLiteral("Microsoft Excel .xls (*.xls)|*.xls|Microsoft Excel 工作簿 .xlsx (*.xlsx)|*.xlsx");
     return source == ExportSource::History ? QStringLiteral("HTML .html (*.html)|*.html")
                                            : QStringLiteral("普通格式 .html (*.html)|*.html");
 }
 
-QString AskExportFile(ExportSource source, ExportKind kind) {
+QString AskExportFile(ExportSource source, ExportKind kind, int* chosenFilter) {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Open;
     request.defaultName = DefaultExportName();
     request.filter = ExportFilter(source, kind);
     request.confirmOverwrite = false; // asked below, through the seam
+    request.chosenFilter = chosenFilter;
     const QString path = interaction().fileDialog(request);
     if (path.isEmpty()) return {};
     // Replacing a file the user already has must be their choice, not a silent overwrite.

@@ -58,6 +58,20 @@ inline QString notLoaded() {
     return QStringLiteral("没有打开的工作簿。");
 }
 
+// Reading a workbook's cells (import).
+inline QString biff5Read() {
+    return QStringLiteral("不支持 Excel 5.0/95 格式的工作簿，请在电子表格程序中另存为 Excel 97-2003 或 .xlsx 格式。");
+}
+inline QString unsupportedVersionRead() {
+    return QStringLiteral("不支持此版本的 Excel 工作簿，请在电子表格程序中另存为 Excel 97-2003 或 .xlsx 格式。");
+}
+inline QString encryptedRead() {
+    return QStringLiteral("工作簿设有密码保护，无法读取。");
+}
+inline QString noWorksheet() {
+    return QStringLiteral("工作簿中没有工作表。");
+}
+
 // Details for corrupt(): which part of the file is broken.
 inline QString truncated() {
     return QStringLiteral("文件被截断");

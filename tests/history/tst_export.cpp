@@ -207,8 +207,9 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::newRow("history html") << int(ExportSource::History) << 0 << "HTML .html (*.html)|*.html";
         QTest::newRow("catalogue html") << int(ExportSource::Catalogue) << 0 << "普通格式 .html (*.html)|*.html";
-        QTest::newRow("history xls") << int(ExportSource::History) << 1 << "Microsoft Excel .xls (*.xls)|*.xls";
-        QTest::newRow("catalogue xls") << int(ExportSource::Catalogue) << 1 << "Microsoft Excel .xls (*.xls)|*.xls";
+        const QString excel = "Microsoft Excel .xls (*.xls)|*.xls|Microsoft Excel 工作簿 .xlsx (*.xlsx)|*.xlsx";
+        QTest::newRow("history xls") << int(ExportSource::History) << 1 << excel;
+        QTest::newRow("catalogue xls") << int(ExportSource::Catalogue) << 1 << excel;
     }
     void askExportFile() {
         QFETCH(int, source);

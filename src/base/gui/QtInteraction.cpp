@@ -75,6 +75,7 @@ QString QtInteraction::fileDialog(const FileDialogRequest& r) {
     if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (r.chosenFilter) *r.chosenFilter = std::max(0, int(dialog.nameFilters().indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 

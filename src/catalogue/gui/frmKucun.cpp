@@ -5,12 +5,16 @@
 #include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
+#include "catalogue/LotImport.h"
+#include "catalogue/gui/frmImport.h"
 #include "data/Dbconnection.h"
 #include "lists/ListViewFunction.h"
+#include "lists/XlsxExport.h"
 #include "lists/gui/ExportCommands.h"
 #include "lists/gui/ReportListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
@@ -37,8 +41,9 @@ frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(Cata
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const char16_t* captions[] = {nullptr, u"添加焦炭", u"编辑焦炭", u"删除焦炭", u"导出Excel", u"导出普通", nullptr};
-    for (int button = 1; button <= 7; ++button) {
+    const char16_t* captions[] = {nullptr,      u"添加焦炭", u"编辑焦炭", u"删除焦炭",
+                                  u"导出Excel", u"导出普通", nullptr,     u"导入焦炭"};
+    for (int button = 1; button <= 8; ++button) {
         const char16_t* caption = captions[button - 1];
         QAction* a = caption ? m_toolbar->addAction(QString::fromUtf16(caption)) : m_toolbar->addSeparator();
         a->setObjectName(QStringLiteral("Toolbar1_%1").arg(button));
@@ -183,6 +188,9 @@ void frmKucun::Toolbar1_ButtonClick(int button) {
     case 6:
         exportHtml();
         break;
+    case 8:
+        importLots();
+        break;
     default:
         break;
     }
@@ -217,6 +225,26 @@ void frmKucun::exportExcel() {
 
 void frmKucun::exportHtml() {
     ExportCatalogue(*this, ExportKind::Html);
+}
+
+void frmKucun::importLots() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.title = QStringLiteral("导入焦炭");
+    request.filter = QStringLiteral("表格文件 (*.csv *.xls *.xlsx)|*.csv *.xls *.xlsx");
+    const QString path = interaction().fileDialog(request);
+    if (path.isEmpty()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const LotFile file = ReadLotFile(path);
+    QApplication::restoreOverrideCursor();
+    if (!file.error.isEmpty()) {
+        showMessage(file.error, {}, MsgIcon::Exclamation);
+        return;
+    }
+    auto* preview = new frmImport(file, this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    connect(preview, &frmImport::imported, this, &frmKucun::addLIST);
+    preview->open();
 }
 
 void frmKucun::applyLayout() {
@@ -263,7 +291,8 @@ bool ExportCatalogue(frmKucun& window, ExportKind kind) {
             notice->raise();
             notice->show();
             notice->repaint(); // the export runs without returning to the event loop
-        });
+        },
+        [&](const QString& path) { return ExportListXlsx(list, path); });
 }
 
 } // namespace vestrel

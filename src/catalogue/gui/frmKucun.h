@@ -39,13 +39,15 @@ public slots:
     void cmdSearch_Click();
     // "显示全部": ends the search and lists every lot again.
     void cmdAll_Click();
-    // Buttons by position, 1 to 7.
+    // Buttons by position, 1 to 8.
     void Toolbar1_ButtonClick(int button);
     void ListView1_ColumnClick(int column);
     // Button 5 "导出Excel": asks for the workbook, shows picLoad() while writing it. Wired by the export code.
     void exportExcel();
     // Button 6 "导出普通": asks for the HTML page and writes it. Wired by the export code.
     void exportHtml();
+    // Button 8 "导入焦炭": asks for a CSV, .xls or .xlsx file and opens the import preview on it.
+    void importLots();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

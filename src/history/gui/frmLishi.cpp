@@ -6,6 +6,7 @@
 #include "data/Dbconnection.h"
 #include "history/SchemeHistory.h"
 #include "lists/ListViewFunction.h"
+#include "lists/XlsxExport.h"
 #include "lists/gui/ExportCommands.h"
 #include "lists/gui/ReportListView.h"
 
@@ -424,7 +425,8 @@ bool ExportHistory(frmLishi& window, ExportKind kind) {
                                 [&](const QString& path) { return ExportSchemeHtml(data, path); });
     return RunExportCommand(
         ExportSource::History, kind, [&](const QString& path) { return ExportSchemeExcel(data, path); },
-        [&](bool visible) { window.setBusyNoticeVisible(visible); });
+        [&](bool visible) { window.setBusyNoticeVisible(visible); },
+        [&](const QString& path) { return ExportSchemeXlsx(data, path); });
 }
 
 } // namespace vestrel

@@ -1,6 +1,7 @@
 #include "lists/gui/ExportCommands.h"
 
 #include "base/Seams.h"
+#include "lists/XlsxExport.h"
 
 #include <QWidget>
 
@@ -27,13 +28,14 @@ private:
 } // namespace
 
 bool RunExportCommand(ExportSource source, ExportKind kind, const std::function<bool(const QString&)>& writer,
-                      const std::function<void(bool)>& busy) {
-    const QString path = AskExportFile(source, kind);
+                      const std::function<void(bool)>& busy, const std::function<bool(const QString&)>& xlsxWriter) {
+    int filter = 0;
+    const QString path = AskExportFile(source, kind, &filter);
     if (path.isEmpty()) return false;
     bool written = false;
     if (kind == ExportKind::Excel) {
         BusyScope scope(busy);
-        written = writer(path);
+        written = xlsxWriter && IsXlsxTarget(path, filter) ? xlsxWriter(path) : writer(path);
     } else {
         written = writer(path);
     }
