@@ -20,13 +20,14 @@ struct Message {
 };
 
 struct FileDialogRequest {
+    // Open: an existing file only (a restore). Save: any name, a new file included (an export).
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
     QString title;
-    QString folder;      // initial folder
-    QString defaultName; // initial file name
-    QString filter;      // "description|pattern" as the windows give it
-    bool confirmOverwrite = false;
+    QString folder;                // initial folder
+    QString defaultName;           // initial file name
+    QString filter;                // "description|pattern" as the windows give it
+    bool confirmOverwrite = false; // Save only: the dialog itself asks before an existing file is chosen
 };
 
 // Every user message, file dialog and shell "open" of the program goes through one Interaction.

@@ -47,7 +47,8 @@ bool ExportSchemeExcel(const SchemeExportData& data, const QString& path);
 // "Vestrel_" and the current time as yy-MM-dd-HH-mm-ss; no extension.
 QString DefaultExportName();
 QString ExportFilter(ExportSource source, ExportKind kind);
-// Asks for the target file; "" when cancelled, or when the chosen file exists and the user keeps it.
+// Asks for the target file through a save dialog, which takes any name, a new file included; "" when cancelled,
+// or when the chosen file exists and the user keeps it (the program asks that itself).
 QString AskExportFile(ExportSource source, ExportKind kind);
 
 // The paths of the four templates.

@@ -5,6 +5,7 @@
 #include "lists/ListData.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <Qt>
 
@@ -29,8 +30,9 @@ int RatioColumnWidth(double screenWidthPixels);
 // Replaces the columns with the 24 ratio columns ("序" hidden, "D1" .. "D10", the twelve indices, "价格"),
 // sized for the screen (ScreenWidthPixels()).
 void SetRatioColumns(ListData& list);
-// Heads the share columns "d1" .. "d10", then with the parts of `names` split at ",", at most ten.
-void NameRatioColumns(ListData& list, const QString& names);
+// Heads the share columns "d1" .. "d10", then column K with names[K-1], at most ten. Each name is taken whole,
+// so a name may hold any character, "," included.
+void NameRatioColumns(ListData& list, const QStringList& names);
 // Like FillLotRows, for Lishi_Peibibiao records.
 bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 

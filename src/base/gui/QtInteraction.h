@@ -3,6 +3,11 @@
 
 #include "base/Seams.h"
 
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
 namespace vestrel {
 
 class QtInteraction : public Interaction {
@@ -14,6 +19,9 @@ public:
 
 // Installs QtInteraction as the default handler and the real screen width; called once by main().
 void InstallQtSeams();
+
+// The dialog QtInteraction::fileDialog() shows for a request, set up but not shown.
+std::unique_ptr<QFileDialog> CreateFileDialog(const FileDialogRequest& r, QWidget* parent = nullptr);
 
 // Turns "description|pattern|description|pattern" into Qt's "description (pattern);;..." form.
 QString QtFileFilter(const QString& filter);

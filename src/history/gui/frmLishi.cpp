@@ -39,15 +39,6 @@ QRect px(const QRect& r) {
     return QRect(px(r.left()), px(r.top()), px(r.width()), px(r.height()));
 }
 
-frmLishi::ExportHook& htmlHook() {
-    static frmLishi::ExportHook hook;
-    return hook;
-}
-frmLishi::ExportHook& excelHook() {
-    static frmLishi::ExportHook hook;
-    return hook;
-}
-
 } // namespace
 
 frmLishi::frmLishi(QWidget* parent) : QWidget(parent) {
@@ -209,7 +200,7 @@ void frmLishi::lsvLeft_Click() {
     } else {
         mid.rows.clear();
     }
-    NameRatioColumns(bottom, LotNamesText(mid));
+    NameRatioColumns(bottom, LotNames(mid));
     if (ok) {
         ok = FillRatioRows(bottom, RatiosOfSetSql(), {m_currentSchemeId});
     } else {
@@ -327,24 +318,11 @@ void frmLishi::clearDetails() {
 }
 
 void frmLishi::exportHtml() {
-    emit exportHtmlRequested();
-    if (htmlHook())
-        htmlHook()(*this);
-    else
-        ExportHistory(*this, ExportKind::Html);
+    ExportHistory(*this, ExportKind::Html);
 }
 
 void frmLishi::exportExcel() {
-    emit exportExcelRequested();
-    if (excelHook())
-        excelHook()(*this);
-    else
-        ExportHistory(*this, ExportKind::Excel);
-}
-
-void frmLishi::setExportHooks(ExportHook html, ExportHook excel) {
-    htmlHook() = std::move(html);
-    excelHook() = std::move(excel);
+    ExportHistory(*this, ExportKind::Excel);
 }
 
 const ListData& frmLishi::leftList() const {
