@@ -376,28 +376,24 @@ QString BiffBook::checkSubstream(Sheet& s) const {
             s.index = i;
         else if (r.type == rtDefColWidth && s.defColWidth < 0)
             s.defColWidth = i;
-        if (hasCells) {
-            if (QString error = checkRecord(s, i); !error.isEmpty()) return error;
-        }
+        if (hasCells && !recordIsWhole(i)) return bad;
     }
     return texts::corrupt(texts::truncated());
 }
 
-QString BiffBook::checkRecord(const Sheet& s, int record) const {
+bool BiffBook::recordIsWhole(int record) const {
     const Record& r = records_[size_t(record)];
-    const QString bad = texts::corrupt(texts::badSheetRecords(s.name));
-    if (r.size < minimumSize(r.type)) return bad;
-    if (r.type == rtIndex && (r.size - 16) % 4 != 0) return bad;
+    if (r.size < minimumSize(r.type)) return false;
+    if (r.type == rtIndex && (r.size - 16) % 4 != 0) return false;
     if (r.type == rtMulRk || r.type == rtMulBlank) {
         const qsizetype each = r.type == rtMulRk ? 6 : 2;
         const int first = u16(stream_, payload(record, 2));
         const int last = u16(stream_, payload(record, r.size - 2));
-        if ((r.size - 6) % each != 0 || last > 255 || last - first + 1 != (r.size - 6) / each) return bad;
+        if ((r.size - 6) % each != 0 || last > 255 || last - first + 1 != (r.size - 6) / each) return false;
     } else if (isCell(r.type) && u16(stream_, payload(record, 2)) > 255) {
-        return bad;
+        return false;
     }
-    if (r.type == rtLabelSst && u32(stream_, payload(record, 6)) >= sstUnique_) return bad;
-    return {};
+    return r.type != rtLabelSst || u32(stream_, payload(record, 6)) < sstUnique_;
 }
 
 int BiffBook::findSheet(const QString& name) const {

@@ -80,7 +80,7 @@ private:
     QString parseSst();
     QString parseSheets();
     QString checkSubstream(Sheet& s) const;
-    QString checkRecord(const Sheet& s, int record) const;
+    bool recordIsWhole(int record) const;
     QString findCellTable(Sheet& s) const;
     QString collectUnits(Sheet& s) const;
 
