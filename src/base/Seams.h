@@ -21,14 +21,15 @@ struct Message {
 };
 
 struct FileDialogRequest {
+    // Open: an existing file only (a restore). Save: any name, a new file included (an export).
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
     QString title;
-    QString folder;      // initial folder
-    QString defaultName; // initial file name
-    QString filter;      // "description|pattern" as the windows give it
-    bool confirmOverwrite = false;
-    int* chosenFilter = nullptr; // when set, gets the filter left selected, counted from 0
+    QString folder;                // initial folder
+    QString defaultName;           // initial file name
+    QString filter;                // "description|pattern" as the windows give it
+    bool confirmOverwrite = false; // Save only: the dialog itself asks before an existing file is chosen
+    int* chosenFilter = nullptr;   // when set, gets the filter left selected, counted from 0
 };
 
 // Every user message, file dialog and shell "open" of the program goes through one Interaction.

@@ -329,10 +329,4 @@ void DbTransaction::rollback() {
     Conn().rollback();
 }
 
-bool OpenExcelDb(const QString&) {
-    return true;
-}
-
-void CloseExcelDb() {}
-
 } // namespace vestrel

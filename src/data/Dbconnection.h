@@ -78,8 +78,4 @@ private:
     bool m_active = false;
 };
 
-// Placeholders for the workbook connection of the export.
-bool OpenExcelDb(const QString& path);
-void CloseExcelDb();
-
 } // namespace vestrel

@@ -94,12 +94,12 @@ std::optional<QString> LoadSchemeTargets(qint64 setId, bool* ok) {
     return text;
 }
 
-QString LotNamesText(const ListData& lots) {
+QStringList LotNames(const ListData& lots) {
     QStringList names;
     names.reserve(lots.rowCount());
     for (int r = 0; r < lots.rowCount(); ++r)
         names << lots.cell(r, 1);
-    return names.join(u',');
+    return names;
 }
 
 std::optional<qint32> TonnageFromText(const QString& text) {

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -34,8 +35,8 @@ QString RatiosOfSetSql();
 // `ok` false on a database failure. Opens the database and leaves it open.
 std::optional<QString> LoadSchemeTargets(qint64 setId, bool* ok);
 
-// The lot names of a lot list (sub-item 1) joined by ",", the argument of NameRatioColumns.
-QString LotNamesText(const ListData& lots);
+// The lot names of a lot list (sub-item 1) in row order, one per lot, for NameRatioColumns.
+QStringList LotNames(const ListData& lots);
 
 // The whole tonnes of the tonnage text, halves to the even neighbour; std::nullopt when it is not a number.
 std::optional<qint32> TonnageFromText(const QString& text);

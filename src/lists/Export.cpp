@@ -21,12 +21,34 @@ QStringList oneCell(const QString& text) {
     return QStringList{text};
 }
 
-bool writeHtml(const QString& templatePath, const QString& path, const QList<QPair<QString, QString>>& replacements) {
+using Replacements = QList<QPair<QString, QString>>;
+
+// One pass over the template from left to right: each placeholder found in the template's own text is replaced,
+// and the values put in are never searched again, so a lot name holding "{$list1}" stays as typed.
+QString fillTemplate(const QString& text, const Replacements& replacements) {
+    QList<qsizetype> next; // the next occurrence of each placeholder at or after `pos`
+    for (const auto& r : replacements)
+        next << text.indexOf(r.first, 0, Qt::CaseSensitive);
+    QString out;
+    qsizetype pos = 0;
+    for (;;) {
+        qsizetype which = -1;
+        for (qsizetype i = 0; i < next.size(); ++i)
+            if (next[i] >= 0 && (which < 0 || next[i] < next[which])) which = i;
+        if (which < 0) break;
+        out += QStringView(text).mid(pos, next[which] - pos);
+        out += replacements[which].second;
+        pos = next[which] + replacements[which].first.size();
+        for (qsizetype i = 0; i < next.size(); ++i)
+            if (next[i] >= 0 && next[i] < pos) next[i] = text.indexOf(replacements[i].first, pos, Qt::CaseSensitive);
+    }
+    out += QStringView(text).mid(pos);
+    return out;
+}
+
+bool writeHtml(const QString& templatePath, const QString& path, const Replacements& replacements) {
     if (!FileExists(templatePath)) return false;
-    QString text = ReadTextFile(templatePath, true);
-    for (const auto& [placeholder, value] : replacements)
-        text.replace(placeholder, value, Qt::CaseSensitive);
-    return WriteTextFileAt(path, text);
+    return WriteTextFileAt(path, fillTemplate(ReadTextFile(templatePath, true), replacements));
 }
 
 bool writeWorkbook(const QString& templatePath, const QString& path, const QList<QStringList>& rows) {
@@ -128,7 +150,7 @@ QString ExportFilter(ExportSource source, ExportKind kind) {
 
 QString AskExportFile(ExportSource source, ExportKind kind, int* chosenFilter) {
     FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Open;
+    request.kind = FileDialogRequest::Kind::Save; // a new file is the usual target
     request.defaultName = DefaultExportName();
     request.filter = ExportFilter(source, kind);
     request.confirmOverwrite = false; // asked below, through the seam

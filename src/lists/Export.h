@@ -47,8 +47,9 @@ bool ExportSchemeExcel(const SchemeExportData& data, const QString& path);
 // "Vestrel_" and the current time as yy-MM-dd-HH-mm-ss; no extension.
 QString DefaultExportName();
 QString ExportFilter(ExportSource source, ExportKind kind);
-// Asks for the target file; "" when cancelled, or when the chosen file exists and the user keeps it. chosenFilter
-// (may be null) gets the filter the user left selected, counted from 0.
+// Asks for the target file through a save dialog, which takes any name, a new file included; "" when cancelled,
+// or when the chosen file exists and the user keeps it (the program asks that itself). chosenFilter (may be
+// null) gets the filter the user left selected, counted from 0.
 QString AskExportFile(ExportSource source, ExportKind kind, int* chosenFilter = nullptr);
 
 // The paths of the four templates.

@@ -174,14 +174,12 @@ void FitRatioColumns(ListData& list, int widthTwips) {
     list.columns[kRatioColumnCount - 1].widthTwips = std::min(w, fitting) + kPriceExtra;
 }
 
-void NameRatioColumns(ListData& list, const QString& names) {
+void NameRatioColumns(ListData& list, const QStringList& names) {
     const int last = std::min<int>(kFirstShareColumn + kShareColumnCount, list.columnCount());
-    for (int c = kFirstShareColumn; c < last; ++c)
-        list.columns[c].header = QStringLiteral("d%1").arg(c - kFirstShareColumn + 1);
-    if (names.isEmpty()) return;
-    const QStringList parts = names.split(u',');
-    for (int i = 0; i < parts.size() && i < kShareColumnCount && kFirstShareColumn + i < last; ++i)
-        list.columns[kFirstShareColumn + i].header = parts[i];
+    for (int c = kFirstShareColumn; c < last; ++c) {
+        const int k = c - kFirstShareColumn;
+        list.columns[c].header = k < names.size() ? names[k] : QStringLiteral("d%1").arg(k + 1);
+    }
 }
 
 bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds) {

@@ -5,6 +5,7 @@
 #include "lists/ListData.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <Qt>
 #include <optional>
@@ -33,8 +34,9 @@ void SetRatioColumns(ListData& list);
 // Narrows the ratio columns so that the shown ones add up to no more than `widthTwips`, keeping 价格 100 twips
 // wider than the others; never widens them, and never below 300 twips.
 void FitRatioColumns(ListData& list, int widthTwips);
-// Heads the share columns "d1" .. "d10", then with the parts of `names` split at ",", at most ten.
-void NameRatioColumns(ListData& list, const QString& names);
+// Heads the share columns "d1" .. "d10", then column K with names[K-1], at most ten. Each name is taken whole,
+// so a name may hold any character, "," included.
+void NameRatioColumns(ListData& list, const QStringList& names);
 // Like FillLotRows, for Lishi_Peibibiao records.
 bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 

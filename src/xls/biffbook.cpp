@@ -99,6 +99,37 @@ bool followsSst(quint16 t) {
     }
 }
 
+// Smallest size of the sheet records whose fixed fields readers decode; 0 for any other record.
+qsizetype minimumSize(quint16 t) {
+    switch (t) {
+    case rtBlank:
+        return 6;
+    case rtBoolErr:
+    case rtLabel:
+    case rtRString:
+        return 8;
+    case rtRk:
+    case rtLabelSst:
+        return 10;
+    case rtMulBlank:
+        return 8;
+    case rtMulRk:
+        return 12;
+    case rtNumber:
+    case rtDimensions:
+        return 14;
+    case rtRow:
+    case rtIndex:
+        return 16;
+    case rtFormula:
+        return 22;
+    case rtDbCell:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
 void addRecord(QByteArray& out, quint16 type, const QByteArray& payload) {
     add16(out, type);
     add16(out, quint16(payload.size()));
@@ -161,22 +192,31 @@ int BiffBook::recordAt(qsizetype offset) const {
 QString BiffBook::parse(const QByteArray& stream) {
     *this = BiffBook();
     stream_ = stream;
+    splitRecords();
+    if (QString error = parseGlobals(); !error.isEmpty()) return error;
+    if (sst_ >= 0) {
+        if (QString error = parseSst(); !error.isEmpty()) return error;
+    }
+    return parseSheets();
+}
 
-    // Bytes after the last whole record are kept as they are.
-    for (qsizetype pos = 0; pos + 4 <= stream.size();) {
-        const quint16 size = u16(stream, pos + 2);
-        if (pos + 4 + size > stream.size()) break;
-        records_.push_back({pos, u16(stream, pos), size});
+void BiffBook::splitRecords() {
+    // Bytes after the last whole record are kept as they are; parseSheets() makes sure no sheet reaches them.
+    for (qsizetype pos = 0; pos + 4 <= stream_.size();) {
+        const quint16 size = u16(stream_, pos + 2);
+        if (pos + 4 + size > stream_.size()) break;
+        records_.push_back({pos, u16(stream_, pos), size});
         pos += 4 + size;
     }
-    auto payload = [&](int i, qsizetype at) { return records_[size_t(i)].offset + 4 + at; };
+}
 
+QString BiffBook::parseGlobals() {
     if (records_.empty() || records_[0].type != rtBof || records_[0].size < 4)
         return texts::corrupt(texts::badRecords());
-    const quint16 version = u16(stream, payload(0, 0));
+    const quint16 version = u16(stream_, payload(0, 0));
     if (version == kBiff5) return texts::biff5();
     if (version != kBiff8) return texts::unsupportedVersion();
-    if (u16(stream, payload(0, 2)) != 0x0005) return texts::corrupt(texts::badRecords());
+    if (u16(stream_, payload(0, 2)) != 0x0005) return texts::corrupt(texts::badRecords());
 
     int xfCount = 0;
     int lastBoundSheet = -1;
@@ -186,53 +226,43 @@ QString BiffBook::parse(const QByteArray& stream) {
             globalsEnd_ = i;
             break;
         }
-        switch (r.type) {
-        case rtBof:
-            return texts::corrupt(texts::badRecords());
-        case rtFilePass:
-            return texts::encrypted();
-        case rtBoundSheet: {
-            if (r.size < 8) return texts::corrupt(texts::badSheetList());
-            const int cch = uchar(stream.at(payload(i, 6)));
-            const bool wide = stream.at(payload(i, 7)) & 1;
-            if (8 + cch * (wide ? 2 : 1) > r.size) return texts::corrupt(texts::badSheetList());
-            Sheet s;
-            s.boundsheet = i;
-            s.kind = uchar(stream.at(payload(i, 5)));
-            for (int k = 0; k < cch; ++k)
-                s.name += wide ? QChar(u16(stream, payload(i, 8 + 2 * k))) : QChar(uchar(stream.at(payload(i, 8 + k))));
-            sheets_.append(s);
+        if (r.size > kMaxData || r.type == rtBof) return texts::corrupt(texts::badRecords());
+        if (r.type == rtFilePass) return texts::encrypted();
+        if (r.type == rtBoundSheet) {
+            if (QString error = addSheet(i); !error.isEmpty()) return error;
             lastBoundSheet = i;
-            break;
-        }
-        case rtSst:
+        } else if (r.type == rtSst) {
             if (sst_ >= 0) return texts::corrupt(texts::badStringTable());
             sst_ = i;
-            break;
-        case rtExtSst:
-            if (extSst_ < 0) extSst_ = i;
-            break;
-        case rtXf:
-            if (r.size >= 6 && cellXf_ < 0 && xfCount >= 15 && !(u16(stream, payload(i, 4)) & 0x0004))
+        } else if (r.type == rtExtSst && extSst_ < 0) {
+            extSst_ = i;
+        } else if (r.type == rtXf) {
+            if (r.size >= 6 && cellXf_ < 0 && xfCount >= 15 && !(u16(stream_, payload(i, 4)) & 0x0004))
                 cellXf_ = xfCount; // 15, Excel's default cell format, whenever it is a cell format
             ++xfCount;
-            break;
-        default:
-            break;
         }
         if (sstInsertAt_ < 0 && lastBoundSheet >= 0 && i > lastBoundSheet && followsSst(r.type)) sstInsertAt_ = i;
     }
     if (globalsEnd_ < 0 || sheets_.isEmpty()) return texts::corrupt(texts::badRecords());
     if (sstInsertAt_ < 0) sstInsertAt_ = globalsEnd_;
     if (extSst_ >= 0 && extSst_ < sst_) return texts::corrupt(texts::badStringTable());
+    return {};
+}
 
-    // Every sheet's offset is rewritten later, so every one must lead to a BOF.
-    for (Sheet& s : sheets_) {
-        s.bof = recordAt(u32(stream, payload(s.boundsheet, 0)));
-        if (s.bof <= globalsEnd_ || records_[size_t(s.bof)].type != rtBof || records_[size_t(s.bof)].size < 4)
-            return texts::corrupt(texts::badSheetList());
-    }
-    return sst_ >= 0 ? parseSst() : QString();
+QString BiffBook::addSheet(int boundsheet) {
+    const Record& r = records_[size_t(boundsheet)];
+    if (r.size < 8) return texts::corrupt(texts::badSheetList());
+    const int cch = uchar(stream_.at(payload(boundsheet, 6)));
+    const bool wide = stream_.at(payload(boundsheet, 7)) & 1;
+    if (8 + cch * (wide ? 2 : 1) > r.size) return texts::corrupt(texts::badSheetList());
+    Sheet s;
+    s.boundsheet = boundsheet;
+    s.kind = uchar(stream_.at(payload(boundsheet, 5)));
+    for (int k = 0; k < cch; ++k)
+        s.name += wide ? QChar(u16(stream_, payload(boundsheet, 8 + 2 * k)))
+                       : QChar(uchar(stream_.at(payload(boundsheet, 8 + k))));
+    sheets_.append(s);
+    return {};
 }
 
 // Walks the shared strings: where each starts (for EXTSST) and where the last ends.
@@ -302,6 +332,70 @@ QString BiffBook::parseSst() {
     return {};
 }
 
+QString BiffBook::parseSheets() {
+    // Every sheet's offset is rewritten later, so every one must lead to a BOF.
+    std::vector<int> order;
+    for (int k = 0; k < sheets_.size(); ++k) {
+        Sheet& s = sheets_[k];
+        s.bof = recordAt(u32(stream_, payload(s.boundsheet, 0)));
+        if (s.bof <= globalsEnd_ || records_[size_t(s.bof)].type != rtBof || records_[size_t(s.bof)].size < 4)
+            return texts::corrupt(texts::badSheetList());
+        if (QString error = checkSubstream(s); !error.isEmpty()) return error;
+        order.push_back(k);
+    }
+    // The substreams follow one another; no two sheets share a record.
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return sheets_[a].bof < sheets_[b].bof; });
+    for (size_t k = 1; k < order.size(); ++k) {
+        if (sheets_[order[k]].bof <= sheets_[order[k - 1]].eof) return texts::corrupt(texts::badSheetList());
+    }
+    return {};
+}
+
+// A sheet's substream runs from its BOF to the EOF that matches it (charts nest their own BOF..EOF). Readers
+// decode the fixed fields of the cell-table records, so those must be whole wherever the sheet is.
+QString BiffBook::checkSubstream(Sheet& s) const {
+    const QString bad = texts::corrupt(texts::badSheetRecords(s.name));
+    if (u16(stream_, payload(s.bof, 0)) != kBiff8) return bad;
+    const quint16 dt = u16(stream_, payload(s.bof, 2));
+    const bool hasCells = dt == 0x0010 || dt == 0x0040; // worksheet, dialog or macro sheet
+    int depth = 0;
+    for (int i = s.bof; i < int(records_.size()); ++i) {
+        const Record& r = records_[size_t(i)];
+        if (r.size > kMaxData) return bad;
+        if (r.type == rtBof) {
+            if (r.size < 4) return bad;
+            ++depth;
+            continue;
+        }
+        if (r.type == rtEof && --depth == 0) {
+            s.eof = i;
+            return {};
+        }
+        if (depth != 1) continue;
+        if (r.type == rtIndex && s.index < 0)
+            s.index = i;
+        else if (r.type == rtDefColWidth && s.defColWidth < 0)
+            s.defColWidth = i;
+        if (hasCells && !recordIsWhole(i)) return bad;
+    }
+    return texts::corrupt(texts::truncated());
+}
+
+bool BiffBook::recordIsWhole(int record) const {
+    const Record& r = records_[size_t(record)];
+    if (r.size < minimumSize(r.type)) return false;
+    if (r.type == rtIndex && (r.size - 16) % 4 != 0) return false;
+    if (r.type == rtMulRk || r.type == rtMulBlank) {
+        const qsizetype each = r.type == rtMulRk ? 6 : 2;
+        const int first = u16(stream_, payload(record, 2));
+        const int last = u16(stream_, payload(record, r.size - 2));
+        if ((r.size - 6) % each != 0 || last > 255 || last - first + 1 != (r.size - 6) / each) return false;
+    } else if (isCell(r.type) && u16(stream_, payload(record, 2)) > 255) {
+        return false;
+    }
+    return r.type != rtLabelSst || u32(stream_, payload(record, 6)) < sstUnique_;
+}
+
 int BiffBook::findSheet(const QString& name) const {
     for (int i = 0; i < sheets_.size(); ++i) {
         if (sheets_[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
@@ -310,40 +404,36 @@ int BiffBook::findSheet(const QString& name) const {
 }
 
 QString BiffBook::prepare(int sheet) {
-    Sheet& s = sheets_[sheet];
-    if (s.prepared) return {};
-    const QString unsupported = texts::unsupportedSheet(s.name);
-    if (s.kind != 0 || u16(stream_, records_[size_t(s.bof)].offset + 6) != 0x0010) return unsupported;
+    if (sheets_[sheet].prepared) return {};
+    Sheet s = sheets_[sheet]; // kept only when the whole cell table is understood
+    if (s.kind != 0 || u16(stream_, payload(s.bof, 2)) != 0x0010) return texts::unsupportedSheet(s.name);
     if (cellXf_ < 0) return texts::corrupt(texts::badCellFormats());
+    if (QString error = findCellTable(s); !error.isEmpty()) return error;
+    if (QString error = collectUnits(s); !error.isEmpty()) return error;
+    s.prepared = true;
+    sheets_[sheet] = std::move(s);
+    return {};
+}
 
-    // The substream runs to the EOF that matches its BOF (charts nest their own BOF..EOF).
+// The cell table is the run of cell-table records right after DIMENSIONS; no cell may stand elsewhere.
+QString BiffBook::findCellTable(Sheet& s) const {
+    const QString unsupported = texts::unsupportedSheet(s.name);
     int depth = 0;
-    for (int i = s.bof; i < int(records_.size()); ++i) {
+    for (int i = s.bof; i < s.eof; ++i) {
         const Record& r = records_[size_t(i)];
-        if (r.type == rtBof)
-            ++depth;
-        else if (r.type == rtEof && --depth == 0) {
-            s.eof = i;
-            break;
-        }
+        depth += r.type == rtBof ? 1 : r.type == rtEof ? -1 : 0;
         if (depth != 1 || r.type == rtBof) continue;
-        if (r.type == rtIndex && s.index < 0)
-            s.index = i;
-        else if (r.type == rtDefColWidth && s.defColWidth < 0)
-            s.defColWidth = i;
-        else if (r.type == rtDimensions && s.dims < 0)
+        if (r.type == rtDimensions && s.dims < 0) {
             s.dims = i;
-        else if (r.type == rtDefaultRowHeight && r.size >= 4) {
+        } else if (r.type == rtDefaultRowHeight && r.size >= 4) {
             const quint16 height = u16(stream_, r.offset + 6);
             if (height >= 2 && height <= 8192) s.rowHeight = height;
         }
     }
-    if (s.eof < 0) return texts::corrupt(texts::truncated());
     if (s.dims < 0 || records_[size_t(s.dims)].size != 14 || (s.index >= 0 && s.index > s.dims)) return unsupported;
     s.indexAfter = s.bof + 1;
     if (records_[size_t(s.indexAfter)].type == rtUncalced) ++s.indexAfter;
 
-    // The cell table is the run of cell-table records right after DIMENSIONS.
     s.regionBegin = s.dims + 1;
     s.regionEnd = s.regionBegin;
     while (s.regionEnd < s.eof && inCellTable(records_[size_t(s.regionEnd)].type))
@@ -355,18 +445,20 @@ QString BiffBook::prepare(int sheet) {
         const bool outside = i < s.regionBegin || i >= s.regionEnd;
         if (depth == 1 && outside && (isCell(t) || t == rtRow)) return unsupported;
     }
+    return {};
+}
 
+QString BiffBook::collectUnits(Sheet& s) const {
     bool afterUnit = false;
     for (int i = s.regionBegin; i < s.regionEnd; ++i) {
         const Record& r = records_[size_t(i)];
         if (isCompanion(r.type)) {
-            if (!afterUnit) return unsupported;
+            if (!afterUnit) return texts::unsupportedSheet(s.name);
             s.units.back().last = i + 1;
             continue;
         }
         afterUnit = false;
         if (r.type == rtRow || isCell(r.type)) {
-            if (r.size < 6) return texts::corrupt(texts::badRecords());
             const int row = u16(stream_, r.offset + 4);
             if (r.type == rtRow)
                 s.rows.push_back({row, i});
@@ -382,7 +474,6 @@ QString BiffBook::prepare(int sheet) {
     }
     std::stable_sort(s.rows.begin(), s.rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::stable_sort(s.units.begin(), s.units.end(), [](const Unit& a, const Unit& b) { return a.row < b.row; });
-    s.prepared = true;
     return {};
 }
 
@@ -390,136 +481,30 @@ int BiffBook::nextRow(int sheet) const {
     return sheets_[sheet].lastUsed + 1;
 }
 
-QByteArray BiffBook::build(const QMap<int, QList<QStringList>>& rows) const {
-    // String indices of the new cells; each new text is stored once.
-    QHash<QString, quint32> lookup;
-    QList<QString> added;
-    QMap<int, std::vector<std::vector<quint32>>> cells;
-    quint32 cellCount = 0;
-    qsizetype expected = 0;
-    for (const auto& sheetRows : rows)
-        for (const QStringList& row : sheetRows)
-            expected += row.size();
-    lookup.reserve(expected);
-    for (auto it = rows.begin(); it != rows.end(); ++it) {
-        if (it.value().isEmpty()) continue;
-        auto& sheetCells = cells[it.key()];
-        for (const QStringList& row : it.value()) {
-            std::vector<quint32> isst;
-            isst.reserve(size_t(row.size()));
-            for (const QString& text : row) {
-                auto found = lookup.constFind(text);
-                if (found == lookup.constEnd()) {
-                    found = lookup.insert(text, sstUnique_ + quint32(added.size()));
-                    added.append(text);
-                }
-                isst.push_back(found.value());
-            }
-            cellCount += quint32(row.size());
-            sheetCells.push_back(std::move(isst));
-        }
+// The new stream, written in one pass over the old one: the string table first, then the grown sheets in stream
+// order, then every stream position that moved.
+class BiffBook::Builder {
+public:
+    Builder(const BiffBook& book, const QMap<int, QList<QStringList>>& rows) : b_(book), layout_(book.stream_) {
+        collectStrings(rows);
     }
-    if (cellCount == 0) return stream_;
+    quint32 cellCount() const { return cellCount_; }
+    QByteArray run();
 
-    // Shared strings: the old records as they are (bar the counts), then the new strings, split at 8224 bytes.
-    QList<QByteArray> chunks;
-    if (sst_ >= 0) {
-        for (int c = 0; c <= sstEndChunk_; ++c) {
-            const Record& r = records_[size_t(sst_ + c)];
-            chunks.append(stream_.mid(r.offset + 4, c == sstEndChunk_ ? sstEndPos_ : r.size));
-        }
-    } else
-        chunks.append(QByteArray(8, '\0'));
-    const quint32 unique = sstUnique_ + quint32(added.size());
-    put32(chunks[0], 0, sstTotal_ + cellCount);
-    put32(chunks[0], 4, unique);
-    const quint32 bucket = std::max<quint32>(8, unique / 128 + 1);
-    std::vector<SstPosition> bucketStarts;
-    for (quint32 k = 0; k < sstUnique_; k += bucket)
-        bucketStarts.push_back(sstStarts_[k]);
-    for (qsizetype k = 0; k < added.size(); ++k) {
-        const QString& s = added[k];
-        const bool wide = std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() > 0xFF; });
-        const qsizetype width = wide ? 2 : 1;
-        // The string's header and its first character share a record.
-        if (chunks.last().size() + 3 + (s.isEmpty() ? 0 : width) > kMaxData) chunks.append(QByteArray());
-        if ((sstUnique_ + quint32(k)) % bucket == 0)
-            bucketStarts.push_back({int(chunks.size() - 1), chunks.last().size()});
-        add16(chunks.last(), quint16(s.size()));
-        chunks.last().append(char(wide ? 1 : 0));
-        for (qsizetype i = 0; i < s.size();) {
-            qsizetype n = std::min((kMaxData - chunks.last().size()) / width, s.size() - i);
-            // Never part a surrogate pair: readers decode each piece on its own.
-            if (n > 0 && i + n < s.size() && s.at(i + n - 1).isHighSurrogate()) --n;
-            if (n == 0) {
-                chunks.append(QByteArray(1, char(wide ? 1 : 0)));
-                continue;
-            }
-            QByteArray& chunk = chunks.last();
-            const qsizetype at = chunk.size();
-            chunk.resize(at + n * width);
-            for (qsizetype c = 0; c < n; ++c) {
-                const quint16 u = s.at(i + c).unicode();
-                if (wide)
-                    put16(chunk, at + 2 * c, u);
-                else
-                    chunk[at + c] = char(u);
-            }
-            i += n;
-        }
-    }
-
-    Layout layout(stream_);
-    QByteArray& out = layout.out;
-    out.reserve(stream_.size() + qsizetype(cellCount) * 16 + qsizetype(rows.size()) * 64 + chunks.size() * kMaxData);
-    auto offsetOf = [&](int i) { return records_[size_t(i)].offset; };
-    auto endOf = [&](int i) { return records_[size_t(i)].offset + 4 + records_[size_t(i)].size; };
-
-    auto emitSst = [&]() {
-        std::vector<qsizetype> chunkAt;
-        for (qsizetype c = 0; c < chunks.size(); ++c) {
-            chunkAt.push_back(out.size());
-            addRecord(out, c == 0 ? rtSst : rtContinue, chunks[c]);
-        }
-        QByteArray ext;
-        add16(ext, quint16(bucket));
-        for (const SstPosition& p : bucketStarts) {
-            add32(ext, quint32(chunkAt[size_t(p.chunk)] + 4 + p.pos));
-            add16(ext, quint16(4 + p.pos));
-            add16(ext, 0);
-        }
-        addRecord(out, rtExtSst, ext);
+private:
+    using SheetRows = std::vector<std::vector<quint32>>; // the string index of every new cell, row by row
+    struct Growth {
+        int firstNew = 0;   // the row of the first appended row
+        int firstUsed = -1; // the first and last appended rows that have cells
+        int last = -1;
+        int width = 0;           // the widest appended row
+        std::vector<int> blocks; // the 32-row blocks holding any row, old or new, ascending
     };
-
-    // Globals: the string table and its index are replaced (or inserted), everything else copied.
-    auto withContinues = [&](int i) {
-        while (i + 1 < globalsEnd_ && records_[size_t(i + 1)].type == rtContinue)
-            ++i;
-        return i;
+    struct Cursor { // the next old ROW record, old cell and new row to write
+        size_t oldRow = 0;
+        size_t oldUnit = 0;
+        size_t newRow = 0;
     };
-    for (int i = 0; i <= globalsEnd_; ++i) {
-        if (i == sst_) {
-            layout.copyTo(offsetOf(i));
-            emitSst();
-            i = withContinues(i);
-            if (i + 1 == extSst_) i = withContinues(extSst_);
-            layout.skipTo(endOf(i));
-        } else if (i == extSst_) { // an index away from its table is dropped; emitSst() wrote the new one
-            layout.copyTo(offsetOf(i));
-            i = withContinues(i);
-            layout.skipTo(endOf(i));
-        } else if (sst_ < 0 && i == sstInsertAt_) {
-            layout.copyTo(offsetOf(i));
-            emitSst();
-        }
-    }
-
-    // Grown sheets, in stream order.
-    std::vector<int> grown;
-    for (auto it = cells.begin(); it != cells.end(); ++it)
-        grown.push_back(it.key());
-    std::sort(grown.begin(), grown.end(), [&](int a, int b) { return sheets_[a].bof < sheets_[b].bof; });
-
     struct IndexFix {
         qsizetype at; // output position of the INDEX payload
         int sheet;
@@ -527,143 +512,333 @@ QByteArray BiffBook::build(const QMap<int, QList<QStringList>>& rows) const {
         int firstRow;
         int lastRow;
     };
-    std::vector<IndexFix> indexFixes;
-    std::set<int> replacedIndex;
 
-    for (int sheetId : grown) {
-        const Sheet& s = sheets_[sheetId];
-        const auto& newRows = cells[sheetId];
-        const int firstNew = s.lastUsed + 1;
+    void collectStrings(const QMap<int, QList<QStringList>>& rows);
+    void buildStringTable();
+    void appendString(const QString& text, bool wide);
+    void writeStringTable();
+    void copyGlobals();
+    Growth measure(const Sheet& s, const SheetRows& rows) const;
+    void writeSheet(int sheet);
+    void writeDimensions(const Sheet& s, const Growth& g);
+    qsizetype writeRowRecords(const Sheet& s, const SheetRows& rows, const Growth& g, int block, Cursor& at);
+    qsizetype writeBlock(const Sheet& s, const SheetRows& rows, const Growth& g, int block, Cursor& at);
+    void fixPositions();
+    void fixMovedIndex(const Sheet& s);
 
-        int firstNewUsed = -1;
-        int lastNew = -1;
-        int width = 0;
-        std::vector<int> blocks;
-        for (const auto& r : s.rows)
-            blocks.push_back(r.first / kBlockRows);
-        for (const Unit& u : s.units)
-            blocks.push_back(u.row / kBlockRows);
-        for (size_t r = 0; r < newRows.size(); ++r) {
-            if (newRows[r].empty()) continue;
-            lastNew = firstNew + int(r);
-            firstNewUsed = firstNewUsed < 0 ? lastNew : firstNewUsed;
-            width = std::max(width, int(newRows[r].size()));
-            blocks.push_back(lastNew / kBlockRows);
-        }
-        std::sort(blocks.begin(), blocks.end());
-        blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    qsizetype offsetOf(int i) const { return b_.records_[size_t(i)].offset; }
+    qsizetype endOf(int i) const { return offsetOf(i) + 4 + b_.records_[size_t(i)].size; }
 
-        // INDEX: replaced, or inserted after BOF when the template has none; filled in below.
-        IndexFix fix{0, sheetId, {}, s.firstUsed, std::max(s.lastUsed, lastNew)};
-        if (fix.firstRow < 0) fix.firstRow = firstNewUsed;
-        if (s.index >= 0) {
-            layout.copyTo(offsetOf(s.index));
-            layout.skipTo(endOf(s.index));
-            replacedIndex.insert(s.index);
-        } else
-            layout.copyTo(offsetOf(s.indexAfter));
-        fix.at = out.size() + 4;
-        addRecord(out, rtIndex, QByteArray(16 + 4 * qsizetype(blocks.size()), '\0'));
+    const BiffBook& b_;
+    QHash<QString, quint32> lookup_;
+    QList<QString> added_;
+    QMap<int, SheetRows> cells_;
+    quint32 cellCount_ = 0;
+    QList<QByteArray> chunks_; // SST then CONTINUE payloads
+    quint32 bucket_ = 8;       // strings per EXTSST bucket
+    std::vector<SstPosition> bucketStarts_;
+    Layout layout_;
+    std::vector<IndexFix> fixes_;
+};
 
-        // DIMENSIONS must cover every cell.
-        layout.copyTo(offsetOf(s.dims));
-        QByteArray dims = stream_.mid(offsetOf(s.dims) + 4, 14);
-        if (lastNew >= 0) {
-            const bool hadCells = s.lastUsed >= 0;
-            put32(dims, 0, hadCells ? std::min<quint32>(u32(dims, 0), quint32(s.firstUsed)) : quint32(firstNew));
-            put32(dims, 4, std::max<quint32>(hadCells ? u32(dims, 4) : 0, quint32(lastNew + 1)));
-            put16(dims, 8, 0);
-            put16(dims, 10, quint16(std::max<int>(hadCells ? u16(dims, 10) : 0, width)));
-        }
-        addRecord(out, rtDimensions, dims);
-        layout.skipTo(endOf(s.dims));
+QByteArray BiffBook::build(const QMap<int, QList<QStringList>>& rows) const {
+    Builder builder(*this, rows);
+    return builder.cellCount() == 0 ? stream_ : builder.run();
+}
 
-        // Row blocks of 32 rows: the ROW records, the cells, then a DBCELL locating them.
-        size_t ri = 0;
-        size_t ui = 0;
-        size_t ni = 0;
-        for (int block : blocks) {
-            while (ni < newRows.size() && (firstNew + int(ni)) / kBlockRows < block)
-                ++ni; // empty rows of a block without cells
-            const qsizetype blockStart = out.size();
-            qsizetype firstRowEnd = -1;
-            bool hasRow = false;
-            for (; ri < s.rows.size() && s.rows[ri].first / kBlockRows == block; ++ri) {
-                out.append(bytes(s.rows[ri].second, s.rows[ri].second + 1));
-                firstRowEnd = firstRowEnd < 0 ? out.size() : firstRowEnd;
-                hasRow = true;
-            }
-            for (size_t r = ni; r < newRows.size() && (firstNew + int(r)) / kBlockRows == block; ++r) {
-                if (newRows[r].empty()) continue;
-                QByteArray row;
-                add16(row, quint16(firstNew + int(r)));
-                add16(row, 0);
-                add16(row, quint16(newRows[r].size()));
-                add16(row, s.rowHeight);
-                add32(row, 0);
-                add32(row, 0x000F0100); // default row; its XF index is 15 as in the writers' own rows
-                addRecord(out, rtRow, row);
-                firstRowEnd = firstRowEnd < 0 ? out.size() : firstRowEnd;
-                hasRow = true;
-            }
-            QByteArray dbcell;
-            add32(dbcell, 0);
-            int lastRow = -1;
-            qsizetype previous = firstRowEnd;
-            auto noteCell = [&](int row) {
-                if (row == lastRow || !hasRow) return;
-                add16(dbcell, quint16(std::clamp<qsizetype>(out.size() - previous, 0, 0xFFFF)));
-                previous = out.size();
-                lastRow = row;
-            };
-            for (; ui < s.units.size() && s.units[ui].row / kBlockRows == block; ++ui) {
-                noteCell(s.units[ui].row);
-                out.append(bytes(s.units[ui].first, s.units[ui].last));
-            }
-            for (; ni < newRows.size() && (firstNew + int(ni)) / kBlockRows == block; ++ni) {
-                const quint16 row = quint16(firstNew + int(ni));
-                for (size_t c = 0; c < newRows[ni].size(); ++c) {
-                    noteCell(row);
-                    QByteArray cell;
-                    add16(cell, row);
-                    add16(cell, quint16(c));
-                    add16(cell, quint16(cellXf_));
-                    add32(cell, newRows[ni][c]);
-                    addRecord(out, rtLabelSst, cell);
+QByteArray BiffBook::Builder::run() {
+    buildStringTable();
+    layout_.out.reserve(b_.stream_.size() + qsizetype(cellCount_) * 16 + qsizetype(cells_.size()) * 64 +
+                        chunks_.size() * kMaxData);
+    copyGlobals();
+    std::vector<int> grown;
+    for (auto it = cells_.begin(); it != cells_.end(); ++it)
+        grown.push_back(it.key());
+    std::sort(grown.begin(), grown.end(), [&](int a, int b) { return b_.sheets_[a].bof < b_.sheets_[b].bof; });
+    for (int sheet : grown)
+        writeSheet(sheet);
+    layout_.copyTo(b_.stream_.size());
+    fixPositions();
+    return std::move(layout_.out);
+}
+
+// String indices of the new cells; each new text is stored once.
+void BiffBook::Builder::collectStrings(const QMap<int, QList<QStringList>>& rows) {
+    qsizetype expected = 0;
+    for (const auto& sheetRows : rows)
+        for (const QStringList& row : sheetRows)
+            expected += row.size();
+    lookup_.reserve(expected);
+    for (auto it = rows.begin(); it != rows.end(); ++it) {
+        if (it.value().isEmpty()) continue;
+        SheetRows& sheetCells = cells_[it.key()];
+        for (const QStringList& row : it.value()) {
+            std::vector<quint32> isst;
+            isst.reserve(size_t(row.size()));
+            for (const QString& text : row) {
+                auto found = lookup_.constFind(text);
+                if (found == lookup_.constEnd()) {
+                    found = lookup_.insert(text, b_.sstUnique_ + quint32(added_.size()));
+                    added_.append(text);
                 }
+                isst.push_back(found.value());
             }
-            if (hasRow) put32(dbcell, 0, quint32(out.size() - blockStart));
-            fix.dbcells.push_back(out.size());
-            addRecord(out, rtDbCell, dbcell);
+            cellCount_ += quint32(row.size());
+            sheetCells.push_back(std::move(isst));
         }
-        for (int t : s.trailing)
-            out.append(bytes(t, t + 1));
-        layout.skipTo(s.regionEnd < int(records_.size()) ? offsetOf(s.regionEnd) : endOf(s.regionEnd - 1));
-        indexFixes.push_back(std::move(fix));
     }
-    layout.copyTo(stream_.size());
+}
 
-    // Stream positions: sheet offsets, the grown sheets' INDEX, and the INDEX of every sheet that moved.
-    for (const Sheet& s : sheets_)
-        put32(out, layout.map(offsetOf(s.boundsheet)) + 4, quint32(layout.map(offsetOf(s.bof))));
-    for (const IndexFix& fix : indexFixes) {
-        const Sheet& s = sheets_[fix.sheet];
+// Shared strings: the old records as they are (bar the counts), then the new strings, split at 8224 bytes.
+void BiffBook::Builder::buildStringTable() {
+    if (b_.sst_ >= 0) {
+        for (int c = 0; c <= b_.sstEndChunk_; ++c) {
+            const Record& r = b_.records_[size_t(b_.sst_ + c)];
+            chunks_.append(b_.stream_.mid(r.offset + 4, c == b_.sstEndChunk_ ? b_.sstEndPos_ : r.size));
+        }
+    } else
+        chunks_.append(QByteArray(8, '\0'));
+    const quint32 unique = b_.sstUnique_ + quint32(added_.size());
+    put32(chunks_[0], 0, b_.sstTotal_ + cellCount_);
+    put32(chunks_[0], 4, unique);
+    bucket_ = std::max<quint32>(8, unique / 128 + 1);
+    for (quint32 k = 0; k < b_.sstUnique_; k += bucket_)
+        bucketStarts_.push_back(b_.sstStarts_[k]);
+    for (qsizetype k = 0; k < added_.size(); ++k) {
+        const QString& text = added_.at(k);
+        const bool wide = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+        // The string's header and its first character share a record.
+        if (chunks_.last().size() + 3 + (text.isEmpty() ? 0 : wide ? 2 : 1) > kMaxData) chunks_.append(QByteArray());
+        if ((b_.sstUnique_ + quint32(k)) % bucket_ == 0)
+            bucketStarts_.push_back({int(chunks_.size() - 1), chunks_.last().size()});
+        appendString(text, wide);
+    }
+}
+
+void BiffBook::Builder::appendString(const QString& s, bool wide) {
+    const qsizetype width = wide ? 2 : 1;
+    add16(chunks_.last(), quint16(s.size()));
+    chunks_.last().append(char(wide ? 1 : 0));
+    for (qsizetype i = 0; i < s.size();) {
+        qsizetype n = std::min((kMaxData - chunks_.last().size()) / width, s.size() - i);
+        // Never part a surrogate pair: readers decode each piece on its own.
+        if (n > 0 && i + n < s.size() && s.at(i + n - 1).isHighSurrogate()) --n;
+        if (n == 0) { // a continued string restates its width
+            chunks_.append(QByteArray(1, char(wide ? 1 : 0)));
+            continue;
+        }
+        QByteArray& chunk = chunks_.last();
+        const qsizetype at = chunk.size();
+        chunk.resize(at + n * width);
+        for (qsizetype c = 0; c < n; ++c) {
+            const quint16 u = s.at(i + c).unicode();
+            if (wide)
+                put16(chunk, at + 2 * c, u);
+            else
+                chunk[at + c] = char(u);
+        }
+        i += n;
+    }
+}
+
+void BiffBook::Builder::writeStringTable() {
+    QByteArray& out = layout_.out;
+    std::vector<qsizetype> chunkAt;
+    for (qsizetype c = 0; c < chunks_.size(); ++c) {
+        chunkAt.push_back(out.size());
+        addRecord(out, c == 0 ? rtSst : rtContinue, chunks_[c]);
+    }
+    QByteArray ext;
+    add16(ext, quint16(bucket_));
+    for (const SstPosition& p : bucketStarts_) {
+        add32(ext, quint32(chunkAt[size_t(p.chunk)] + 4 + p.pos));
+        add16(ext, quint16(4 + p.pos));
+        add16(ext, 0);
+    }
+    addRecord(out, rtExtSst, ext);
+}
+
+// Globals: the string table and its index are replaced (or inserted), everything else copied.
+void BiffBook::Builder::copyGlobals() {
+    const auto withContinues = [&](int i) {
+        while (i + 1 < b_.globalsEnd_ && b_.records_[size_t(i + 1)].type == rtContinue)
+            ++i;
+        return i;
+    };
+    for (int i = 0; i <= b_.globalsEnd_; ++i) {
+        if (i == b_.sst_) {
+            layout_.copyTo(offsetOf(i));
+            writeStringTable();
+            i = withContinues(i);
+            if (i + 1 == b_.extSst_) i = withContinues(b_.extSst_);
+            layout_.skipTo(endOf(i));
+        } else if (i == b_.extSst_) { // an index away from its table is dropped; the new one follows the table
+            layout_.copyTo(offsetOf(i));
+            i = withContinues(i);
+            layout_.skipTo(endOf(i));
+        } else if (b_.sst_ < 0 && i == b_.sstInsertAt_) {
+            layout_.copyTo(offsetOf(i));
+            writeStringTable();
+        }
+    }
+}
+
+BiffBook::Builder::Growth BiffBook::Builder::measure(const Sheet& s, const SheetRows& rows) const {
+    Growth g;
+    g.firstNew = s.lastUsed + 1;
+    for (const auto& r : s.rows)
+        g.blocks.push_back(r.first / kBlockRows);
+    for (const Unit& u : s.units)
+        g.blocks.push_back(u.row / kBlockRows);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].empty()) continue;
+        g.last = g.firstNew + int(r);
+        g.firstUsed = g.firstUsed < 0 ? g.last : g.firstUsed;
+        g.width = std::max(g.width, int(rows[r].size()));
+        g.blocks.push_back(g.last / kBlockRows);
+    }
+    std::sort(g.blocks.begin(), g.blocks.end());
+    g.blocks.erase(std::unique(g.blocks.begin(), g.blocks.end()), g.blocks.end());
+    return g;
+}
+
+void BiffBook::Builder::writeSheet(int sheet) {
+    const Sheet& s = b_.sheets_[sheet];
+    const SheetRows& rows = cells_[sheet];
+    const Growth g = measure(s, rows);
+
+    // INDEX: replaced, or inserted after BOF when the template has none; fixPositions() fills it in.
+    IndexFix fix{0, sheet, {}, s.firstUsed < 0 ? g.firstUsed : s.firstUsed, std::max(s.lastUsed, g.last)};
+    if (s.index >= 0) {
+        layout_.copyTo(offsetOf(s.index));
+        layout_.skipTo(endOf(s.index));
+    } else
+        layout_.copyTo(offsetOf(s.indexAfter));
+    fix.at = layout_.out.size() + 4;
+    addRecord(layout_.out, rtIndex, QByteArray(16 + 4 * qsizetype(g.blocks.size()), '\0'));
+
+    writeDimensions(s, g);
+    Cursor at;
+    for (int block : g.blocks)
+        fix.dbcells.push_back(writeBlock(s, rows, g, block, at));
+    for (int t : s.trailing)
+        layout_.out.append(b_.bytes(t, t + 1));
+    layout_.skipTo(offsetOf(s.regionEnd)); // the EOF at the latest, so always a record
+    fixes_.push_back(std::move(fix));
+}
+
+// DIMENSIONS must cover every cell.
+void BiffBook::Builder::writeDimensions(const Sheet& s, const Growth& g) {
+    layout_.copyTo(offsetOf(s.dims));
+    QByteArray dims = b_.stream_.mid(offsetOf(s.dims) + 4, 14);
+    if (g.last >= 0) {
+        const bool hadCells = s.lastUsed >= 0;
+        put32(dims, 0, hadCells ? std::min<quint32>(u32(dims, 0), quint32(s.firstUsed)) : quint32(g.firstNew));
+        put32(dims, 4, std::max<quint32>(hadCells ? u32(dims, 4) : 0, quint32(g.last + 1)));
+        put16(dims, 8, 0);
+        put16(dims, 10, quint16(std::max<int>(hadCells ? u16(dims, 10) : 0, g.width)));
+    }
+    addRecord(layout_.out, rtDimensions, dims);
+    layout_.skipTo(endOf(s.dims));
+}
+
+// The ROW records of one block, old then new; returns where the first one ends, or -1 when there is none.
+qsizetype BiffBook::Builder::writeRowRecords(const Sheet& s, const SheetRows& rows, const Growth& g, int block,
+                                             Cursor& at) {
+    QByteArray& out = layout_.out;
+    qsizetype firstRowEnd = -1;
+    for (; at.oldRow < s.rows.size() && s.rows[at.oldRow].first / kBlockRows == block; ++at.oldRow) {
+        out.append(b_.bytes(s.rows[at.oldRow].second, s.rows[at.oldRow].second + 1));
+        firstRowEnd = firstRowEnd < 0 ? out.size() : firstRowEnd;
+    }
+    for (size_t r = at.newRow; r < rows.size() && (g.firstNew + int(r)) / kBlockRows == block; ++r) {
+        if (rows[r].empty()) continue;
+        QByteArray row;
+        add16(row, quint16(g.firstNew + int(r)));
+        add16(row, 0);
+        add16(row, quint16(rows[r].size()));
+        add16(row, s.rowHeight);
+        add32(row, 0);
+        add32(row, 0x000F0100); // default row; its XF index is 15 as in the writers' own rows
+        addRecord(out, rtRow, row);
+        firstRowEnd = firstRowEnd < 0 ? out.size() : firstRowEnd;
+    }
+    return firstRowEnd;
+}
+
+// One block of 32 rows: the ROW records, the cells, then a DBCELL locating them; returns the DBCELL's position.
+qsizetype BiffBook::Builder::writeBlock(const Sheet& s, const SheetRows& rows, const Growth& g, int block, Cursor& at) {
+    QByteArray& out = layout_.out;
+    while (at.newRow < rows.size() && (g.firstNew + int(at.newRow)) / kBlockRows < block)
+        ++at.newRow; // empty rows of a block without cells
+    const qsizetype blockStart = out.size();
+    const qsizetype firstRowEnd = writeRowRecords(s, rows, g, block, at);
+
+    QByteArray dbcell;
+    add32(dbcell, 0);
+    int lastRow = -1;
+    qsizetype previous = firstRowEnd;
+    const auto noteCell = [&](int row) { // each row's first cell, from the one before
+        if (row == lastRow || firstRowEnd < 0) return;
+        add16(dbcell, quint16(std::clamp<qsizetype>(out.size() - previous, 0, 0xFFFF)));
+        previous = out.size();
+        lastRow = row;
+    };
+    for (; at.oldUnit < s.units.size() && s.units[at.oldUnit].row / kBlockRows == block; ++at.oldUnit) {
+        noteCell(s.units[at.oldUnit].row);
+        out.append(b_.bytes(s.units[at.oldUnit].first, s.units[at.oldUnit].last));
+    }
+    for (; at.newRow < rows.size() && (g.firstNew + int(at.newRow)) / kBlockRows == block; ++at.newRow) {
+        const quint16 row = quint16(g.firstNew + int(at.newRow));
+        for (size_t c = 0; c < rows[at.newRow].size(); ++c) {
+            noteCell(row);
+            QByteArray cell;
+            add16(cell, row);
+            add16(cell, quint16(c));
+            add16(cell, quint16(b_.cellXf_));
+            add32(cell, rows[at.newRow][c]);
+            addRecord(out, rtLabelSst, cell);
+        }
+    }
+    if (firstRowEnd >= 0) put32(dbcell, 0, quint32(out.size() - blockStart));
+    const qsizetype position = out.size();
+    addRecord(out, rtDbCell, dbcell);
+    return position;
+}
+
+// Stream positions: every sheet's offset, the INDEX of the grown sheets, and the INDEX of every sheet that moved.
+void BiffBook::Builder::fixPositions() {
+    QByteArray& out = layout_.out;
+    for (const Sheet& s : b_.sheets_)
+        put32(out, layout_.map(offsetOf(s.boundsheet)) + 4, quint32(layout_.map(offsetOf(s.bof))));
+    std::set<int> grown;
+    for (const IndexFix& fix : fixes_) {
+        const Sheet& s = b_.sheets_[fix.sheet];
+        grown.insert(fix.sheet);
         put32(out, fix.at + 4, fix.firstRow < 0 ? 0 : quint32(fix.firstRow));
         put32(out, fix.at + 8, fix.firstRow < 0 ? 0 : quint32(fix.lastRow + 1));
-        put32(out, fix.at + 12, s.defColWidth >= 0 ? quint32(layout.map(offsetOf(s.defColWidth))) : 0);
+        put32(out, fix.at + 12, s.defColWidth >= 0 ? quint32(layout_.map(offsetOf(s.defColWidth))) : 0);
         for (size_t k = 0; k < fix.dbcells.size(); ++k)
             put32(out, fix.at + 16 + 4 * qsizetype(k), quint32(fix.dbcells[k]));
     }
-    for (int i = globalsEnd_ + 1; i < int(records_.size()); ++i) {
-        const Record& r = records_[size_t(i)];
-        const qint64 at = r.type == rtIndex && !replacedIndex.count(i) ? layout.map(r.offset) : -1;
-        if (at < 0 || r.size < 16) continue;
-        for (qsizetype field = 8; field + 4 <= r.size; field += field == 8 ? 8 : 4) {
-            const qint64 moved = layout.map(u32(out, at + 4 + field));
-            if (moved >= 0) put32(out, at + 4 + field, quint32(moved));
-        }
+    for (int k = 0; k < b_.sheets_.size(); ++k) {
+        if (!grown.count(k) && b_.sheets_[k].index >= 0) fixMovedIndex(b_.sheets_[k]);
     }
-    return out;
+}
+
+// A sheet that only moved keeps its rows (rwMic, rwMac); what moves with it are the positions its INDEX holds:
+// DEFCOLWIDTH (ibXF) and its DBCELLs (rgibRw).
+void BiffBook::Builder::fixMovedIndex(const Sheet& s) {
+    QByteArray& out = layout_.out;
+    const qint64 record = layout_.map(offsetOf(s.index));
+    if (record < 0) return;
+    const qsizetype at = record + 4;
+    const qsizetype size = b_.records_[size_t(s.index)].size;
+    if (s.defColWidth >= 0) put32(out, at + 12, quint32(layout_.map(offsetOf(s.defColWidth))));
+    for (qsizetype field = 16; field + 4 <= size; field += 4) {
+        const qint64 moved = layout_.map(u32(out, at + field));
+        if (moved >= 0) put32(out, at + field, quint32(moved));
+    }
 }
 
 } // namespace vestrel::xls

@@ -14,10 +14,12 @@ namespace vestrel::xls {
 // The BIFF8 Workbook stream of an Excel 97 workbook, read once and then rebuilt with text rows appended to worksheets.
 // Records that the rows do not concern are copied byte for byte; what the growth moves is recomputed: the shared
 // string table and its index, the sheet offsets, the DIMENSIONS and the INDEX/DBCELL row blocks of a grown sheet,
-// and the INDEX positions of every other sheet.
+// and the stream positions in the INDEX of every other sheet.
 class BiffBook {
 public:
-    // Empty on success, otherwise a message in Chinese.
+    // Walks and checks the whole stream: the globals, the string table and every sheet's substream, so a
+    // workbook damaged anywhere is refused here and never written. Empty on success, otherwise a message in
+    // Chinese.
     QString parse(const QByteArray& stream);
 
     // Worksheet with this name (sheet names are case-insensitive), or -1.
@@ -31,6 +33,8 @@ public:
     QByteArray build(const QMap<int, QList<QStringList>>& rows) const;
 
 private:
+    class Builder; // build(), phase by phase
+
     struct Record {
         qsizetype offset;
         quint16 type;
@@ -45,13 +49,14 @@ private:
         QString name;
         int boundsheet = -1; // record indices
         int bof = -1;
-        int kind = 0; // BOUNDSHEET dt: 0 is a worksheet
-        bool prepared = false;
         int eof = -1;
-        int index = -1;
+        int kind = 0;   // BOUNDSHEET dt: 0 is a worksheet
+        int index = -1; // the substream's own INDEX and DEFCOLWIDTH, not those of a nested chart
+        int defColWidth = -1;
+        // Found by prepare(): the cell table and what the appended rows need.
+        bool prepared = false;
         int indexAfter = -1; // where a missing INDEX goes
         int dims = -1;
-        int defColWidth = -1;
         int regionBegin = -1;
         int regionEnd = -1;
         quint16 rowHeight = 255;
@@ -67,8 +72,17 @@ private:
     };
 
     QByteArray bytes(int first, int last) const;
-    QString parseSst();
+    qsizetype payload(int record, qsizetype at) const { return records_[size_t(record)].offset + 4 + at; }
     int recordAt(qsizetype offset) const;
+    void splitRecords();
+    QString parseGlobals();
+    QString addSheet(int boundsheet);
+    QString parseSst();
+    QString parseSheets();
+    QString checkSubstream(Sheet& s) const;
+    bool recordIsWhole(int record) const;
+    QString findCellTable(Sheet& s) const;
+    QString collectUnits(Sheet& s) const;
 
     QByteArray stream_;
     std::vector<Record> records_;

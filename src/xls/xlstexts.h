@@ -94,6 +94,9 @@ inline QString badRecords() {
 inline QString badSheetList() {
     return QStringLiteral("工作表列表无效");
 }
+inline QString badSheetRecords(const QString& sheet) {
+    return QStringLiteral("工作表“%1”中的记录无效").arg(sheet);
+}
 inline QString badStringTable() {
     return QStringLiteral("共享字符串表无效");
 }

@@ -1,4 +1,5 @@
 #include "base/FileFunction.h"
+#include "base/gui/QtInteraction.h"
 #include "catalogue/DaoFunction.h"
 #include "catalogue/Mei.h"
 #include "catalogue/gui/frmKucun.h"
@@ -7,11 +8,13 @@
 #include "lists/Export.h"
 #include "lists/gui/ExportCommands.h"
 #include "support/TestSupport.h"
+#include "xls/compoundfile.h"
 #include "xls/workbook.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -146,6 +149,15 @@ class ExportTest : public QObject {
     QString target(const QString& name = "out") const { return folder->filePath(name); }
 
 private slots:
+    void initTestCase() {
+        // The reader and the workbooks come with the checkout; a missing one is named, and nothing runs.
+        for (const char* file :
+             {VESTREL_SOURCE_DIR "/tests/xls/read_xls.py", VESTREL_FIXTURES_DIR "/xls/check_xls.py",
+              VESTREL_FIXTURES_DIR "/xls/dump_xls.py", VESTREL_FIXTURES_DIR "/xls/g_three_sheets_gn.xls"})
+            QVERIFY2(QFileInfo::exists(file), qPrintable(QStringLiteral("missing test file: ") + file));
+        readBack(VESTREL_FIXTURES_DIR "/xls/a_plain_lo.xls");
+        QVERIFY2(readerErrors.isEmpty(), qPrintable(readerErrors.join('\n')));
+    }
     void init() {
         readerErrors.clear();
         folder = std::make_unique<test::TempProgramFolder>();
@@ -220,6 +232,45 @@ private slots:
         QCOMPARE(ui->calls.size(), 1);
         QCOMPARE(ui->calls[0].file.defaultName, "Vestrel_26-12-08-14-05-09");
         QCOMPARE(ui->calls[0].file.filter, filter);
+    }
+
+    // The export asks through a save dialog: built from the export's own request, the real dialog takes a name
+    // that does not exist yet and leaves the question about an existing file to the program.
+    void exportDialogTakesNewName() {
+        ui->files << "";
+        AskExportFile(ExportSource::History, ExportKind::Excel);
+        const FileDialogRequest request = ui->calls.value(0).file;
+        QCOMPARE(request.kind, FileDialogRequest::Kind::Save);
+        const std::unique_ptr<QFileDialog> dialog = CreateFileDialog(request);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+        QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(dialog->nameFilters(), QStringList{"Microsoft Excel .xls (*.xls)"});
+        dialog->setDirectory(folder->path());
+        dialog->selectFile("新文件.xls");
+        static_cast<QDialog*>(dialog.get())->accept(); // as the dialog's own button does
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(dialog->selectedFiles(), QStringList{folder->filePath("新文件.xls")});
+
+        // A restore keeps the open dialog, which takes existing files only.
+        FileDialogRequest restore = request;
+        restore.kind = FileDialogRequest::Kind::Open;
+        const std::unique_ptr<QFileDialog> open = CreateFileDialog(restore);
+        QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
+    }
+
+    // Placeholders come from the template only: a value that holds one is written as typed.
+    void placeholdersInValuesStayLiteral() {
+        writeAll(programPath("template/list2.html"), "{$destination}|{$list1}|{$list2}");
+        const ListData named = makeList({{"名称", 1}}, {{"{$list2}"}, {"{$destination}"}});
+        const ListData none = makeList({{"序", 0}}, {});
+        QVERIFY(ExportSchemeHtml({"目标{$list1}", &named, &none}, target()));
+        QCOMPARE(readAll(target()), QByteArray("目标{$list1}|"
+                                               "<table width='100%'border=1 cellpadding=2><tr><td>名称</td></tr>\r\n"
+                                               "<tr><td>{$list2}</td></tr>\r\n<tr><td>{$destination}</td></tr>\r\n"
+                                               "</table>|<table width='100%'border=1 cellpadding=2><tr><td>序</td></tr>"
+                                               "\r\n</table>\r\n"));
     }
 
     void defaultNameWrittenWithoutExtensionAndOpened() {
@@ -299,6 +350,56 @@ private slots:
         QCOMPARE(sheet.value({13, 1}), "3"); // shares again after the restore
         QCOMPARE(sheet.value({13, 2}), "7");
         QCOMPARE(sheet.value({0, 0}), "历史配比方案"); // the template's title stays
+    }
+
+    // Lot names holding "," or a placeholder head their own share columns, in storing order, in the list, the
+    // HTML and the workbook.
+    void lotNamesHeadTheirColumnsAsTyped() {
+        installTemplate("list2.html");
+        installTemplate("list2.xls");
+        const qint64 id = exec("INSERT INTO Lishi_fangan (xinxi) VALUES ('t')").toLongLong();
+        exec("INSERT INTO Lishi_Peibibiao (followid, JiaGe, d1, d2, d3) VALUES (?, 1500, 2, 3, 5)", {id});
+        for (const QString name : {"山东A,低硫", "{$list1}", "乙"})
+            exec("INSERT INTO Lishi_meitan (followid, Name, JiaGe) VALUES (?, ?, 1000)", {id, name});
+        CloseDb();
+        frmLishi w;
+        w.Form_Load();
+        w.show();
+        const QStringList shares{"山东A,低硫", "{$list1}", "乙", "d4"};
+        QCOMPARE(listRows(w.bottomList())[0].mid(1, 4), shares);
+
+        ui->files << target("n.html") << target("n.xls");
+        ui->answers << MsgResult::Cancel << MsgResult::Cancel;
+        find<QAction>(&w, "Toolbar1_3")->trigger();
+        find<QAction>(&w, "Toolbar1_4")->trigger();
+        const QString html = QString::fromUtf8(readAll(target("n.html")));
+        QVERIFY(html.contains("<tr><td>序</td><td>山东A,低硫</td><td>{$list1}</td><td>乙</td><td>d4</td>"));
+        QCOMPARE(html.count("<td>{$list1}</td>"), 2); // the header and the lot's own row
+        QCOMPARE(html.count("<table"), 2);            // the name did not become a third table
+        const Grid sheet = readBack(target("n.xls")).value("Sheet1");
+        for (int k = 0; k < shares.size(); ++k)
+            QCOMPARE(sheet.value({13, 1 + k}), shares[k]); // below the targets, three lots and "方案列表"
+        QCOMPARE(sheet.value({14, 1}), "2");
+    }
+
+    // A template damaged away from Sheet1 is refused before anything is written, never reported as a success.
+    void damagedTemplateIsRefused() {
+        xls::CompoundFile file;
+        QCOMPARE(file.parse(readAll(VESTREL_FIXTURES_DIR "/xls/g_three_sheets_gn.xls")), "");
+        const int workbook = file.rootStream("Workbook");
+        QByteArray stream = file.stream(workbook);
+        stream.chop(10); // the last sheet loses its end
+        file.setStream(workbook, stream);
+        writeAll(programPath("template/list1.xls"), file.serialize());
+        writeAll(target("d.xls"), "before");
+        ui->files << target("d.xls");
+        ui->answers << MsgResult::Yes; // replace
+        QVERIFY(!RunExportCommand(ExportSource::Catalogue, ExportKind::Excel,
+                                  [&](const QString& p) { return ExportListExcel(lots, p); }));
+        QCOMPARE(ui->lastMessageText(), kFailure + "工作簿文件已损坏或不完整（文件被截断）。");
+        QCOMPARE(ui->messageTexts().size(), 2);
+        QCOMPARE(readAll(target("d.xls")), QByteArray("before"));
+        QVERIFY(ui->opened().isEmpty());
     }
 
     void excelFailureShowsReasonAndHidesNotice() {

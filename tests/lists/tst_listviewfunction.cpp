@@ -161,20 +161,26 @@ private slots:
     }
 
     void nameRatioColumns_data() {
-        QTest::addColumn<QString>("names");
+        QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("shareHeaders");
-        QTest::newRow("A,B") << "A,B" << QStringList({"A", "B", "d3", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
-        QTest::newRow("empty") << "" << QStringList({"d1", "d2", "d3", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
-        QTest::newRow("empty part") << "A,,C" << QStringList({"A", "", "C", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
-        QTest::newRow("more than ten") << "1,2,3,4,5,6,7,8,9,10,11,12"
+        QTest::newRow("A, B") << QStringList({"A", "B"})
+                              << QStringList({"A", "B", "d3", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
+        QTest::newRow("none") << QStringList()
+                              << QStringList({"d1", "d2", "d3", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
+        QTest::newRow("empty name") << QStringList({"A", "", "C"})
+                                    << QStringList({"A", "", "C", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
+        QTest::newRow("more than ten") << QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"})
                                        << QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+        QTest::newRow("comma in a name") << QStringList({"山东A,低硫", "B"})
+                                         << QStringList(
+                                                {"山东A,低硫", "B", "d3", "d4", "d5", "d6", "d7", "d8", "d9", "d10"});
     }
     void nameRatioColumns() {
-        QFETCH(QString, names);
+        QFETCH(QStringList, names);
         QFETCH(QStringList, shareHeaders);
         ListData list;
         SetRatioColumns(list);
-        NameRatioColumns(list, "X,Y,Z,W"); // an earlier naming must not survive
+        NameRatioColumns(list, {"X", "Y", "Z", "W"}); // an earlier naming must not survive
         NameRatioColumns(list, names);
         QCOMPARE(headers(list).mid(1, 10), shareHeaders);
         QCOMPARE(list.header(0), "序");

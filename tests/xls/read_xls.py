@@ -2,8 +2,9 @@
 """Reads a .xls workbook with xlrd (an independent reader) and prints JSON:
   {"sheets": [...as the fixtures' dump_xls.py...], "problems": [...BIFF structure faults...],
    "streams": {name: sha256 of every stream}}
-Usage: read_xls.py FIXTURES_DIR FILE.xls [--streams-only] [--grown SHEET]
+Usage: read_xls.py FIXTURES_DIR FILE.xls [--streams-only] [--grown SHEET] [--indexes]
   --grown SHEET  also check that sheet's INDEX and DBCELL records in full (the templates' own may not conform)
+  --indexes      also check the INDEX of every other sheet that has one: its rows, DEFCOLWIDTH and DBCELLs
 Exits non-zero when python3-xlrd is missing or the file cannot be read, so a missing reader fails the test.
 """
 import hashlib
@@ -84,21 +85,30 @@ def extsst_problems(data):
     return [] if got == want else ["EXTSST does not locate the strings: %s, want %s" % (got[:3], want[:3])]
 
 
-def index_problems(data, sheet):
-    """INDEX must give the used rows, DEFCOLWIDTH and every DBCELL; each DBCELL the first cell of each row."""
-    recs = list(check_xls.records(data))
-    offs = {off: i for i, (off, _, _) in enumerate(recs)}
-    bof = None
+def sheet_offsets(recs):
+    """{name: BOF offset} of the sheets listed in the globals."""
+    found = {}
     for _, rt, p in recs:
         if rt == 0x000A:
             break
         if rt == 0x0085:
             wide = p[7] & 1
             name = p[8:8 + p[6] * (2 if wide else 1)].decode("utf-16-le" if wide else "latin-1")
-            if name.lower() == sheet.lower():
-                bof, = struct.unpack_from("<I", p)
+            found[name], = struct.unpack_from("<I", p)
+    return found
+
+
+def index_problems(data, sheet, dbcells_too=True):
+    """INDEX must give the used rows, DEFCOLWIDTH and every DBCELL; each DBCELL the first cell of each row."""
+    recs = list(check_xls.records(data))
+    offs = {off: i for i, (off, _, _) in enumerate(recs)}
+    bof = next((pos for name, pos in sheet_offsets(recs).items() if name.lower() == sheet.lower()), None)
     start = end = offs[bof]
-    while recs[end][1] != 0x000A:
+    depth = 0
+    while True:                     # to the EOF that matches the sheet's BOF (charts nest their own)
+        depth += {0x0809: 1, 0x000A: -1}.get(recs[end][1], 0)
+        if depth == 0:
+            break
         end += 1
     body = recs[start:end]
     index = [p for _, rt, p in body if rt == 0x020B]
@@ -109,13 +119,13 @@ def index_problems(data, sheet):
     rows = [struct.unpack_from("<H", p)[0] for _, rt, p in body if rt == 0x0208 or rt in check_xls.CELL_RECORDS]
     problems = []
     if (rw_mic, rw_mac) != ((min(rows), max(rows) + 1) if rows else (0, 0)):
-        problems.append("INDEX rows %d..%d" % (rw_mic, rw_mac))
+        problems.append("sheet %r: INDEX rows %d..%d" % (sheet, rw_mic, rw_mac))
     if ib_xf not in offs or recs[offs[ib_xf]][1] != 0x0055:
-        problems.append("INDEX does not point at DEFCOLWIDTH")
+        problems.append("sheet %r: INDEX does not point at DEFCOLWIDTH" % sheet)
     dbcells = [off for off, rt, _ in body if rt == 0x00D7]
     if listed != dbcells:
-        problems.append("INDEX lists %s, DBCELLs are at %s" % (listed[:3], dbcells[:3]))
-    for off in dbcells:
+        problems.append("sheet %r: INDEX lists %s, DBCELLs are at %s" % (sheet, listed[:3], dbcells[:3]))
+    for off in dbcells if dbcells_too else []:
         p = recs[offs[off]][2]
         back, = struct.unpack_from("<I", p)
         first_row = off - back
@@ -128,7 +138,23 @@ def index_problems(data, sheet):
             want.append(o - prev)
             prev = o
         if list(struct.unpack_from("<%dH" % ((len(p) - 4) // 2), p, 4)) != want:
-            problems.append("DBCELL at %d does not locate its cells" % off)
+            problems.append("sheet %r: DBCELL at %d does not locate its cells" % (sheet, off))
+    return problems
+
+
+def other_index_problems(data, grown):
+    """The INDEX of every sheet but the grown one that has one, right after its BOF (and UNCALCED). The
+    templates' own DBCELLs may not conform, so only what the INDEX says is checked."""
+    recs = list(check_xls.records(data))
+    offs = {off: i for i, (off, _, _) in enumerate(recs)}
+    problems = []
+    for name, bof in sheet_offsets(recs).items():
+        k = offs.get(bof)
+        if k is None or name.lower() == (grown or "").lower():
+            continue
+        after = [rt for _, rt, _ in recs[k + 1:k + 3]]
+        if after[:1] == [0x020B] or after == [0x005E, 0x020B]:
+            problems += index_problems(data, name, dbcells_too=False)
     return problems
 
 
@@ -160,8 +186,11 @@ def main():
         result["sheets"] = sheets
         problems, _ = check_xls.validate_biff(contents["Workbook"])
         problems += extsst_problems(contents["Workbook"])
-        if "--grown" in sys.argv:
-            problems += index_problems(contents["Workbook"], sys.argv[sys.argv.index("--grown") + 1])
+        grown = sys.argv[sys.argv.index("--grown") + 1] if "--grown" in sys.argv else None
+        if grown:
+            problems += index_problems(contents["Workbook"], grown)
+        if "--indexes" in sys.argv:
+            problems += other_index_problems(contents["Workbook"], grown)
         result["problems"] = problems
     sys.stdout.reconfigure(encoding="utf-8")
     print(json.dumps(result, ensure_ascii=False))

@@ -49,6 +49,14 @@ template <typename Edit> QByteArray withWorkbookStream(const QString& name, Edit
     return file.serialize();
 }
 
+// Offset of the first record of a type in the n-th substream of a Workbook stream (0 is the globals).
+qsizetype recordIn(const QByteArray& stream, int substream, quint16 type) {
+    const qsizetype bof = recordsOfType(stream, 0x0809).value(substream);
+    for (qsizetype at : recordsOfType(stream, type))
+        if (at > bof) return at;
+    return -1;
+}
+
 QString sha256(const QByteArray& bytes) {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
@@ -59,6 +67,10 @@ class TestCompoundFile : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        const QStringList missing = missingFixtures();
+        QVERIFY2(missing.isEmpty(), qPrintable("missing test files: " + missing.join(", ")));
+    }
     void brokenFilesAreRefused_data();
     void brokenFilesAreRefused();
     void brokenSheetIsRefusedOnAppend();
@@ -138,6 +150,33 @@ void TestCompoundFile::brokenFilesAreRefused_data() {
         const qsizetype sst = recordsOfType(s, 0x00FC).value(0);
         set16(s, sst + 4 + 8, 60000);
     }) << "工作簿文件已损坏或不完整（共享字符串表无效）。";
+
+    // Damage away from Sheet1: the whole stream is walked before anything is written.
+    const QString truncated = QStringLiteral("工作簿文件已损坏或不完整（文件被截断）。");
+    const QString badSheet3 = QStringLiteral("工作簿文件已损坏或不完整（工作表“Sheet3”中的记录无效）。");
+    const QString badSheet2 = QStringLiteral("工作簿文件已损坏或不完整（工作表“Sheet2”中的记录无效）。");
+    const char* three = "g_three_sheets_gn.xls";
+    QTest::newRow("last sheet's record overruns the stream")
+        << withWorkbookStream(three, [](QByteArray& s) { set16(s, recordIn(s, 3, 0x00FD) + 2, 0x2000); }) << truncated;
+    QTest::newRow("last sheet cut short") << withWorkbookStream(three, [](QByteArray& s) { s.chop(10); }) << truncated;
+    QTest::newRow("sheet without its EOF")
+        << withWorkbookStream(three, [](QByteArray& s) { set16(s, recordsOfType(s, 0x000A).value(2), 0x0000); })
+        << truncated;
+    QTest::newRow("string index beyond the table")
+        << withWorkbookStream(three, [](QByteArray& s) { set32(s, recordIn(s, 3, 0x00FD) + 10, 5000); }) << badSheet3;
+    QTest::newRow("cell record shorter than its fields") << withWorkbookStream(three, [](QByteArray& s) {
+        set16(s, recordIn(s, 2, 0x00FD), 0x0203); // a text cell read as a number
+    }) << badSheet2;
+    QTest::newRow("column beyond IV") << withWorkbookStream(three, [](QByteArray& s) {
+        set16(s, recordIn(s, 2, 0x00FD) + 6, 300);
+    }) << badSheet2;
+    QTest::newRow("record longer than 8224 bytes") << withWorkbookStream(three, [](QByteArray& s) {
+        const qsizetype at = recordIn(s, 2, 0x0200);
+        s.insert(at + 4 + 14, QByteArray(8300 - 14, '\0'));
+        set16(s, at + 2, 8300);
+        const qsizetype sheet3 = recordsOfType(s, 0x0085).value(2) + 4;
+        set32(s, sheet3, get32(s, sheet3) + 8300 - 14);
+    }) << badSheet2;
 }
 
 void TestCompoundFile::brokenFilesAreRefused() {

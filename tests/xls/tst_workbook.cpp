@@ -87,7 +87,7 @@ QString firstDifference(const QJsonArray& got, const QJsonArray& want) {
 void verifyReadBack(const QString& templateName, const QString& out, const QString& sheet, int firstRow,
                     const QList<QStringList>& rows) {
     QString error;
-    const QJsonObject got = readWithXlrd(out, {"--grown", sheet}, &error);
+    const QJsonObject got = readWithXlrd(out, {"--grown", sheet, "--indexes"}, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     const QJsonArray problems = got["problems"].toArray();
     QVERIFY2(problems.isEmpty(), QJsonDocument(problems).toJson().constData());
@@ -137,12 +137,17 @@ class TestWorkbook : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        const QStringList missing = missingFixtures();
+        QVERIFY2(missing.isEmpty(), qPrintable("missing test files: " + missing.join(", ")));
+    }
     void appendedRowsReadBack_data();
     void appendedRowsReadBack();
     void limitsExceeded_data();
     void limitsExceeded();
     void refusedTemplatesWriteNothing_data();
     void refusedTemplatesWriteNothing();
+    void movedSheetsKeepTheirIndex();
     void appendsAccumulateAcrossCalls();
     void failedSaveLeavesTargetAlone();
     void tenThousandRowsWellUnderASecond();
@@ -174,6 +179,9 @@ void TestWorkbook::appendedRowsReadBack_data() {
                                                       << "Sheet1" << 1 << "bulk";
     QTest::newRow("sheet name in other case") << "c_sheet1_third_gn.xls"
                                               << "sheet1" << 1 << "tiny";
+    // Both later sheets move; their INDEX keeps its rows and follows DEFCOLWIDTH and the DBCELLs.
+    QTest::newRow("first of three sheets, two move") << "g_three_sheets_gn.xls"
+                                                     << "Sheet1" << 2 << "mixed";
     QTest::newRow("sheet before Sheet1") << "c_sheet1_third_gn.xls"
                                          << "Notes" << 2 << "mixed";
     QTest::newRow("first sheet, UTF-16 name") << "c_sheet1_third_gn.xls"
@@ -287,6 +295,35 @@ void TestWorkbook::refusedTemplatesWriteNothing() {
     QCOMPARE(appendRowsToCopy(templatePath, target, sheet, {{QStringLiteral("x")}}), error);
     QVERIFY(!QFile::exists(target));
     QVERIFY(QDir(dir_.path()).entryList({"refused_target*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+void TestWorkbook::movedSheetsKeepTheirIndex() {
+    // GIVEN three sheets with INDEX records, the second holding more rows than the bytes before its string table
+    // ends, so a row count taken for a stream position would move
+    const QString templ = dir_.filePath("three_sheets_template.xls");
+    const QList<QStringList> repeated(3000, QStringList{QStringLiteral("同"), QStringLiteral("x")});
+    QVERIFY(appendRowsToCopy(fixturePath("g_three_sheets_gn.xls"), templ, "Sheet2", repeated).isEmpty());
+    QString error;
+    const QJsonObject before = readWithXlrd(templ, {"--grown", "Sheet2"}, &error);
+    QVERIFY2(error.isEmpty() && before["problems"].toArray().isEmpty(), qPrintable(error));
+
+    // WHEN the first sheet grows, moving the other two
+    Workbook book;
+    QCOMPARE(book.load(templ), QString());
+    QCOMPARE(book.appendRows("Sheet1", mixedRows()), QString());
+    const QString out = dir_.filePath("three_sheets_grown.xls");
+    QCOMPARE(book.save(out), QString());
+
+    // THEN every sheet's INDEX gives its rows, its DEFCOLWIDTH and its DBCELLs, and the moved sheets read as before
+    const QJsonObject after = readWithXlrd(out, {"--grown", "Sheet1", "--indexes"}, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY2(after["problems"].toArray().isEmpty(), QJsonDocument(after["problems"].toArray()).toJson().constData());
+    const QJsonArray sheets = after["sheets"].toArray();
+    QCOMPARE(sheets.size(), 3);
+    QCOMPARE(sheets[0].toObject()["nrows"].toInt(), 2 + int(mixedRows().size()));
+    QCOMPARE(sheets[1], before["sheets"].toArray()[1]);
+    QCOMPARE(sheets[2], before["sheets"].toArray()[2]);
+    QCOMPARE(sheets[1].toObject()["nrows"].toInt(), 3040);
 }
 
 void TestWorkbook::appendsAccumulateAcrossCalls() {

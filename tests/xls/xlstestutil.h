@@ -3,6 +3,7 @@
 // Helpers shared by the Excel 97 layer tests: fixtures, byte patches and the independent reader (python3 + xlrd).
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,6 +17,22 @@ namespace xlstest {
 
 inline QString fixturePath(const QString& name) {
     return QStringLiteral(VESTREL_FIXTURES_DIR "/xls/") + name;
+}
+
+// The files the Excel tests read: every workbook, its expected dump and the reader scripts. A suite checks them
+// in initTestCase(), so a checkout without them fails there, naming each missing file, and runs nothing.
+inline QStringList missingFixtures() {
+    const QStringList names{"a_plain_gn.xls",     "a_plain_lo.xls",       "b_formatted_lo.xls", "c_sheet1_third_gn.xls",
+                            "d_no_sheet1_lo.xls", "e_large_gn.xls",       "e_large_lo.xls",     "f_v4_big.xls",
+                            "f_v4_mini.xls",      "g_three_sheets_gn.xls"};
+    QStringList files{fixturePath("check_xls.py"), fixturePath("dump_xls.py"),
+                      QStringLiteral(VESTREL_SOURCE_DIR "/tests/xls/read_xls.py")};
+    for (const QString& name : names)
+        files << fixturePath(name) << fixturePath("expected/" + QString(name).replace(".xls", ".json"));
+    QStringList missing;
+    for (const QString& file : files)
+        if (!QFile::exists(file)) missing << QDir::toNativeSeparators(file);
+    return missing;
 }
 
 inline QByteArray fixture(const QString& name) {

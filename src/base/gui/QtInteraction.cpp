@@ -68,15 +68,22 @@ QString QtFileFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
+std::unique_ptr<QFileDialog> CreateFileDialog(const FileDialogRequest& r, QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, r.title, r.folder, QtFileFilter(r.filter));
+    const bool save = r.kind == FileDialogRequest::Kind::Save;
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !(save && r.confirmOverwrite));
+    if (!r.defaultName.isEmpty()) dialog->selectFile(r.defaultName);
+    return dialog;
+}
+
 QString QtInteraction::fileDialog(const FileDialogRequest& r) {
-    QFileDialog dialog(QApplication::activeWindow(), r.title, r.folder, QtFileFilter(r.filter));
-    dialog.setAcceptMode(r.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(r.kind == FileDialogRequest::Kind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    if (r.chosenFilter) *r.chosenFilter = std::max(0, int(dialog.nameFilters().indexOf(dialog.selectedNameFilter())));
-    return dialog.selectedFiles().constFirst();
+    const std::unique_ptr<QFileDialog> dialog = CreateFileDialog(r, QApplication::activeWindow());
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    if (r.chosenFilter)
+        *r.chosenFilter = std::max(0, int(dialog->nameFilters().indexOf(dialog->selectedNameFilter())));
+    return dialog->selectedFiles().constFirst();
 }
 
 bool QtInteraction::openWithSystem(const QString& pathOrUrl) {

@@ -3,6 +3,11 @@
 
 #include "base/Seams.h"
 
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
 namespace vestrel {
 
 class QtInteraction : public Interaction {
@@ -15,6 +20,9 @@ public:
 // Installs QtInteraction as the default handler, the real screen and the twip scales of the application
 // font; called once by main().
 void InstallQtSeams();
+
+// The dialog QtInteraction::fileDialog() shows for a request, set up but not shown.
+std::unique_ptr<QFileDialog> CreateFileDialog(const FileDialogRequest& r, QWidget* parent = nullptr);
 
 // Turns "description|pattern|description|pattern" into Qt's "description (pattern);;..." form.
 QString QtFileFilter(const QString& filter);

@@ -39,15 +39,6 @@ const QString kConvert = QStringLiteral("把如下比例转换成吨");
 const QString kRestore = QStringLiteral("还原");
 const QString kConvertAgain = QStringLiteral("将如下比例转换成吨");
 
-frmLishi::ExportHook& htmlHook() {
-    static frmLishi::ExportHook hook;
-    return hook;
-}
-frmLishi::ExportHook& excelHook() {
-    static frmLishi::ExportHook hook;
-    return hook;
-}
-
 } // namespace
 
 frmLishi::frmLishi(QWidget* parent) : QWidget(parent) {
@@ -251,7 +242,7 @@ void frmLishi::lsvLeft_Click() {
     } else {
         mid.rows.clear();
     }
-    NameRatioColumns(bottom, LotNamesText(mid));
+    NameRatioColumns(bottom, LotNames(mid));
     if (ok) {
         ok = FillRatioRows(bottom, RatiosOfSetSql(), {m_currentSchemeId});
     } else {
@@ -369,24 +360,11 @@ void frmLishi::clearDetails() {
 }
 
 void frmLishi::exportHtml() {
-    emit exportHtmlRequested();
-    if (htmlHook())
-        htmlHook()(*this);
-    else
-        ExportHistory(*this, ExportKind::Html);
+    ExportHistory(*this, ExportKind::Html);
 }
 
 void frmLishi::exportExcel() {
-    emit exportExcelRequested();
-    if (excelHook())
-        excelHook()(*this);
-    else
-        ExportHistory(*this, ExportKind::Excel);
-}
-
-void frmLishi::setExportHooks(ExportHook html, ExportHook excel) {
-    htmlHook() = std::move(html);
-    excelHook() = std::move(excel);
+    ExportHistory(*this, ExportKind::Excel);
 }
 
 const ListData& frmLishi::leftList() const {

@@ -6,7 +6,6 @@
 #include "lists/ListData.h"
 
 #include <QWidget>
-#include <functional>
 
 class QAction;
 class QGroupBox;
@@ -48,18 +47,10 @@ public:
     void setBusyNoticeVisible(bool visible);
     QLabel* busyNotice() const { return m_picLOAD; }
 
-    // Hooks that replace the export commands (for example in tests); unset hooks run the export commands.
-    using ExportHook = std::function<void(frmLishi&)>;
-    static void setExportHooks(ExportHook html, ExportHook excel);
-
-signals:
-    void exportHtmlRequested();
-    void exportExcelRequested();
-
 public slots:
-    // Button 3 "导出普通": asks for an HTML file and writes the shown set (runs the HTML hook).
+    // Button 3 "导出普通": asks for an HTML file and writes the shown set.
     void exportHtml();
-    // Button 4 "导出Excel": asks for a workbook and writes the shown set (runs the Excel hook).
+    // Button 4 "导出Excel": asks for a workbook and writes the shown set.
     void exportExcel();
     // Button 2 "删除方案": deletes every selected set after one confirmation.
     void deleteSchemes();
