@@ -1,5 +1,6 @@
 #include "base/gui/QtInteraction.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -42,7 +43,10 @@ MsgResult QtInteraction::message(const Message& m) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    switch (box.exec()) {
+    QAbstractButton* extra = m.extraButton.isEmpty() ? nullptr : box.addButton(m.extraButton, QMessageBox::ActionRole);
+    const int answer = box.exec();
+    if (extra && box.clickedButton() == extra) return MsgResult::Extra;
+    switch (answer) {
     case QMessageBox::Ok:
         return MsgResult::Ok;
     case QMessageBox::Yes:
