@@ -30,12 +30,15 @@ bool wholeFeasible(const Rows& rows) {
     return solveWhole(rows).has_value();
 }
 
-bool continuousFeasible(const Rows& rows) {
+std::optional<double> continuousMinimum(const Rows& rows, const std::vector<double>& objective) {
     glp_prob* lp = glp_create_prob();
     glp_term_out(GLP_OFF);
+    glp_set_obj_dir(lp, GLP_MIN);
     glp_add_cols(lp, rows.n);
-    for (int j = 1; j <= rows.n; ++j)
+    for (int j = 1; j <= rows.n; ++j) {
         glp_set_col_bnds(lp, j, GLP_LO, 0.0, 0.0);
+        if (size_t(j) <= objective.size()) glp_set_obj_coef(lp, j, objective[size_t(j - 1)]);
+    }
     if (!rows.rows.empty()) glp_add_rows(lp, int(rows.rows.size()));
     int i = 0;
     for (const solver::Row& row : rows.rows) {
@@ -62,9 +65,14 @@ bool continuousFeasible(const Rows& rows) {
     parm.msg_lev = GLP_MSG_OFF;
     parm.presolve = GLP_ON;
     const int rc = glp_simplex(lp, &parm);
-    const bool feasible = rc == 0 && (glp_get_status(lp) == GLP_OPT || glp_get_status(lp) == GLP_FEAS);
+    std::optional<double> best;
+    if (rc == 0 && glp_get_status(lp) == GLP_OPT) best = glp_get_obj_val(lp);
     glp_delete_prob(lp);
-    return feasible;
+    return best;
+}
+
+bool continuousFeasible(const Rows& rows) {
+    return continuousMinimum(rows, {}).has_value();
 }
 
 } // namespace vestrel::explain

@@ -26,5 +26,7 @@ std::optional<WholePoint> solveWhole(const Rows& rows, const std::vector<solver:
 bool wholeFeasible(const Rows& rows);
 // Whether the rows have a point with fractional parts allowed (in floating point, within the LP tolerance).
 bool continuousFeasible(const Rows& rows);
+// The least objective with fractional parts allowed, or nothing when the rows have no point.
+std::optional<double> continuousMinimum(const Rows& rows, const std::vector<double>& objective);
 
 } // namespace vestrel::explain

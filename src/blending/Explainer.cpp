@@ -127,7 +127,7 @@ template <class Feasible> std::vector<Condition> irreducible(std::vector<Conditi
 // candidates finds it exactly.
 std::optional<QString> maxTonnes(const Builder& b, const QList<Mei>& lots, const std::vector<Condition>& others) {
     const int n = int(lots.size());
-    std::vector<std::int64_t> stock(size_t(n));
+    std::vector<std::int64_t> stock(static_cast<size_t>(n), 0);
     for (int j = 0; j < n; ++j)
         stock[size_t(j)] = std::max<std::int64_t>(0, std::llround(lots[j].Kucun * 100.0));
     struct Candidate {

@@ -1,9 +1,17 @@
 #include "base/CommonFunction.h"
+#include "base/gui/WindowHub.h"
 #include "blending/Explainer.h"
 #include "blending/PanelBuilder.h"
+#include "blending/gui/BlendingPanel.h"
+#include "blending/gui/frmYuanyin.h"
+#include "data/Dbconnection.h"
 #include "support/TestSupport.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace vestrel;
@@ -194,7 +202,8 @@ private slots:
             << std::vector<Condition>{limit(CellSulphur), mustUse(1)} << QStringLiteral("硫分<=1 与 B必选 不能同时满足")
             << int(CellSulphur - CellSi) << std::optional<QString>(QStringLiteral("1.02")) << std::optional<QString>();
 
-        // C breaks the limit, so A and B must give all 150 tonnes and hold only 100.
+        // C breaks the limit, so A and B must give all 150 tonnes and hold only 100. Without the limit C must
+        // give at least 34 %: sulphur (26 + 40 + 34 x 5) / 100 = 2.36.
         QTest::newRow("stock too small") << PanelTexts(Panel()
                                                            .lot(0, "A", "1000", "40")
                                                            .set(0, CellSulphur, "1")
@@ -207,7 +216,7 @@ private slots:
                                          << std::vector<Condition>{limit(CellSulphur), stock(0), stock(1)}
                                          << QStringLiteral(
                                                 "硫分<=1 与 A的库存40吨(配150吨) 与 B的库存60吨(配150吨) 不能同时满足")
-                                         << int(CellSulphur - CellSi) << std::optional<QString>()
+                                         << int(CellSulphur - CellSi) << std::optional<QString>(QStringLiteral("2.36"))
                                          << std::optional<QString>(QStringLiteral("100"));
     }
 
@@ -249,6 +258,43 @@ private slots:
             checkAgainstOracle(p.texts);
             if (QTest::currentTestFailed()) qWarning() << "round" << round;
         }
+    }
+
+    // The no-scheme message offers the reasons; copying the suggested sulphur limit makes the next run store a set.
+    void reasonsWindow() {
+        test::TempProgramFolder folder;
+        test::ScriptedInteraction ui;
+        ui.answers.enqueue(MsgResult::Extra);
+        QWidget* main = hub::mainWindow();
+        auto* panel = test::find<BlendingPanel>(main, "BlendingPanel");
+        QVERIFY(panel);
+        panel->setPanelTexts(test::examplePanel().target(CellSulphur, "1"));
+        test::find<QPushButton>(main, "Command1")->click();
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("没有配比方案")});
+        QCOMPARE(ui.messages()[0].extraButton, QStringLiteral("查看原因"));
+
+        auto* reasons = test::find<frmYuanyin>(panel, "frmYuanyin");
+        QVERIFY(reasons);
+        QVERIFY(reasons->isVisible());
+        QCOMPARE(test::find<QLabel>(reasons, "lbChongtu")->text().section(u'。', 0, 0),
+                 QStringLiteral("硫分<=1 无法满足"));
+        QCOMPARE(test::find<QLabel>(reasons, "lbZhongliang")->text(), QStringLiteral("任何吨数都配不出方案"));
+        QLineEdit* sulphur = panel->targetBox(CellSulphur - CellSi);
+        QCOMPARE(sulphur->text(), QStringLiteral("1")); // nothing changes before the click
+        test::find<QPushButton>(reasons, QStringLiteral("cmdCaiyong_%1").arg(CellSulphur - CellSi))->click();
+        QCOMPARE(sulphur->text(), QStringLiteral("1.5"));
+
+        test::find<QPushButton>(main, "Command1")->click();
+        QCOMPARE(ui.messageTexts().size(), 1);
+        QVERIFY(OpenDb());
+        QSqlQuery q(Conn());
+        QVERIFY(q.exec("SELECT COUNT(*) FROM Lishi_fangan") && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        q.finish();
+
+        reasons->close();
+        if (QWidget* history = hub::historyWindow()) history->close();
+        delete main;
     }
 };
 

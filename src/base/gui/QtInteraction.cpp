@@ -1,11 +1,11 @@
 #include "base/gui/QtInteraction.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
@@ -43,7 +43,7 @@ MsgResult QtInteraction::message(const Message& m) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    QAbstractButton* extra = m.extraButton.isEmpty() ? nullptr : box.addButton(m.extraButton, QMessageBox::ActionRole);
+    QPushButton* extra = m.extraButton.isEmpty() ? nullptr : box.addButton(m.extraButton, QMessageBox::ActionRole);
     const int answer = box.exec();
     if (extra && box.clickedButton() == extra) return MsgResult::Extra;
     switch (answer) {
