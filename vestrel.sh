@@ -10,8 +10,8 @@ cd "$(dirname "$0")"
 mode=${1:-start}
 build_dir=${VESTREL_BUILD_DIR:-build}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
-          libglpk-dev fonts-wqy-microhei python3 python3-xlrd clang libclang-rt-14-dev clang-format
-          libxlsxwriter-dev libminizip-dev python3-openpyxl gnumeric libreoffice-calc-nogui)
+          libglpk-dev qt6-charts-dev libqt6opengl6-dev fonts-wqy-microhei python3 python3-xlrd clang libclang-rt-14-dev
+          clang-format libxlsxwriter-dev libminizip-dev python3-openpyxl gnumeric libreoffice-calc-nogui)
 
 missing=()
 for p in "${packages[@]}"; do

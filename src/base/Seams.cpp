@@ -47,7 +47,12 @@ void setDefaultInteraction(Interaction* handler) {
 }
 
 MsgResult showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) {
-    return interaction().message(Message{text, title, icon, buttons});
+    return interaction().message(Message{text, title, icon, buttons, {}});
+}
+
+bool showMessageWithExtra(const QString& text, const QString& extraButton, const QString& title, MsgIcon icon,
+                          MsgButtons buttons) {
+    return interaction().message(Message{text, title, icon, buttons, extraButton}) == MsgResult::Extra;
 }
 
 QString programFolder() {

@@ -11,13 +11,15 @@ namespace vestrel {
 
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo };
-enum class MsgResult { Ok, Cancel, Yes, No };
+enum class MsgResult { Ok, Cancel, Yes, No, Extra };
 
 struct Message {
     QString text;
     QString title; // empty: the product name, like a box given no title
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
+    // A further button beside the standard ones ("查看原因"); clicking it answers MsgResult::Extra. Empty: none.
+    QString extraButton;
 };
 
 struct FileDialogRequest {
@@ -52,6 +54,9 @@ void setDefaultInteraction(Interaction* handler);
 // Convenience wrappers used by the windows.
 MsgResult showMessage(const QString& text, const QString& title = {}, MsgIcon icon = MsgIcon::None,
                       MsgButtons buttons = MsgButtons::Ok);
+// A message with one further button; true when the user chose it.
+bool showMessageWithExtra(const QString& text, const QString& extraButton, const QString& title = {},
+                          MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok);
 
 // The folder that holds the executable; tests point it at a temporary folder.
 QString programFolder();

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
@@ -44,7 +45,10 @@ MsgResult QtInteraction::message(const Message& m) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    switch (box.exec()) {
+    QPushButton* extra = m.extraButton.isEmpty() ? nullptr : box.addButton(m.extraButton, QMessageBox::ActionRole);
+    const int answer = box.exec();
+    if (extra && box.clickedButton() == extra) return MsgResult::Extra;
+    switch (answer) {
     case QMessageBox::Ok:
         return MsgResult::Ok;
     case QMessageBox::Yes:

@@ -7,6 +7,7 @@
 #include "blending/Run.h"
 #include "blending/Validation.h"
 #include "blending/gui/BlendingGrid.h"
+#include "blending/gui/frmYuanyin.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -77,13 +78,13 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 }
 
 // The run's end as the user sees it: the history with the new set, the no-scheme note, or why it failed.
-void showRunOutcome(const RunOutcome& outcome) {
+void showRunOutcome(const RunOutcome& outcome, BlendingPanel* panel) {
     switch (outcome.kind) {
     case RunOutcome::Kind::Stored:
         hub::showHistoryAfterRun();
         break;
     case RunOutcome::Kind::NoScheme:
-        showMessage(outcome.message);
+        if (showMessageWithExtra(outcome.message, QStringLiteral("查看原因"))) panel->showNoSchemeReasons();
         break;
     case RunOutcome::Kind::Failed:
         showMessage(outcome.message, QString(), MsgIcon::Critical);
@@ -106,7 +107,7 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
             const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
             outcome = RunOptimisation(m_state);
         }
-        showRunOutcome(outcome);
+        showRunOutcome(outcome, this);
     };
 
     // Design geometry in twips, below the grid.
@@ -200,6 +201,14 @@ void BlendingPanel::Command1_Click() {
     m_state.PanelLots = ReadGridLots(texts);
     m_state.SingleLotSeen = false;
     if (m_runHandler) m_runHandler();
+}
+
+void BlendingPanel::showNoSchemeReasons() {
+    auto* window = new frmYuanyin(
+        m_state.PanelLots, m_state.texts,
+        [this](int index, const QString& value) { (index < 0 ? m_tonnes : m_targets[size_t(index)])->setText(value); },
+        this);
+    window->show();
 }
 
 } // namespace vestrel

@@ -47,6 +47,9 @@ public:
     // the run.
     void Command1_Click();
 
+    // "查看原因" of the no-scheme message: why the last run's panel allows no blend.
+    void showNoSchemeReasons();
+
 private:
     BlendingGrid* m_grid = nullptr;
     std::array<QLineEdit*, kIndexCount> m_targets{};

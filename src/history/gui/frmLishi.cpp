@@ -4,7 +4,11 @@
 #include "base/Twips.h"
 #include "base/gui/WindowGeometry.h"
 #include "data/Dbconnection.h"
+#include "history/Headroom.h"
+#include "history/PriceCurve.h"
 #include "history/SchemeHistory.h"
+#include "history/gui/HeadroomView.h"
+#include "history/gui/frmQuxian.h"
 #include "lists/ListViewFunction.h"
 #include "lists/XlsxExport.h"
 #include "lists/gui/ExportCommands.h"
@@ -99,6 +103,10 @@ void frmLishi::buildControls() {
         const int position = b.position;
         connect(action, &QAction::triggered, this, [this, position] { Toolbar1_ButtonClick(position); });
     }
+    QAction* headroom = m_toolbar->addAction(QStringLiteral("指标余量"), this, &frmLishi::showHeadroom);
+    headroom->setObjectName(QStringLiteral("Toolbar1_yuliang"));
+    QAction* curve = m_toolbar->addAction(QStringLiteral("价格曲线"), this, &frmLishi::showPriceCurve);
+    curve->setObjectName(QStringLiteral("Toolbar1_quxian"));
 
     const auto frame = [this](const char* name, const char16_t* caption) {
         auto* box = new QGroupBox(QString::fromUtf16(caption), this);
@@ -405,6 +413,42 @@ bool ExportHistory(frmLishi& window, ExportKind kind) {
         ExportSource::History, kind, [&](const QString& path) { return ExportSchemeExcel(data, path); },
         [&](bool visible) { window.setBusyNoticeVisible(visible); },
         [&](const QString& path) { return ExportSchemeXlsx(data, path); });
+}
+
+void frmLishi::showHeadroom() {
+    const ListData& ratios = m_lsvBottom->listData();
+    const int row = m_lsvBottom->currentRow();
+    bool ok = false;
+    const qint64 schemeId = ratios.cell(row, 0).toLongLong(&ok);
+    if (!ok) {
+        showMessage(QStringLiteral("请先选择一个配比方案。"));
+        return;
+    }
+    const std::optional<Headroom> headroom = LoadHeadroom(schemeId);
+    if (!headroom) {
+        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        return;
+    }
+    auto* view = new HeadroomView(this);
+    view->setWindowFlag(Qt::Window);
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->setWindowTitle(QStringLiteral("指标余量"));
+    view->setHeadroom(*headroom);
+    view->resize(view->sizeHint());
+    view->show();
+}
+
+void frmLishi::showPriceCurve() {
+    if (m_currentSchemeId == 0) {
+        showMessage(QStringLiteral("请先选择一个历史配比方案。"));
+        return;
+    }
+    const std::optional<PriceCurve> curve = LoadPriceCurve(m_currentSchemeId);
+    if (!curve) {
+        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        return;
+    }
+    (new frmQuxian(*curve, this))->show();
 }
 
 } // namespace vestrel

@@ -48,6 +48,10 @@ public:
     QLabel* busyNotice() const { return m_picLOAD; }
 
 public slots:
+    // "指标余量": the selected scheme against its set's limits, with the lots' shares, in a window of its own.
+    void showHeadroom();
+    // "价格曲线": the shown set's least price for every k against the cheapest fractional blend.
+    void showPriceCurve();
     // Button 3 "导出普通": asks for an HTML file and writes the shown set.
     void exportHtml();
     // Button 4 "导出Excel": asks for a workbook and writes the shown set.

@@ -1,0 +1,100 @@
+// Times the explanation of a run without schemes on 10-lot, 12-limit panels: the lots scatter around typical
+// values (seeded), the limits sit at the panel's mean and are then pulled tighter until no blend meets them
+// all, with tonnes and two must-use lots or without. Prints the median of several repeats and what the
+// explainer found.
+
+#include "blending/Explainer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+using namespace vestrel;
+
+namespace {
+
+constexpr int kRepeats = 7;
+constexpr double kTypical[kIndexCount] = {0.03, 8, 0.02, 2.5, 0.4, 10, 0.03, 0.02, 85, 0.02, 0.03, 0.01};
+
+struct Lcg {
+    std::uint64_t state;
+    double next() {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return double(state >> 11) / double(std::uint64_t(1) << 53);
+    }
+};
+
+// `squeeze` moves every limit that share of the lots' spread past the mean; 0 keeps the panel workable.
+PanelTexts panel(std::uint64_t seed, double squeeze, bool extras) {
+    PanelTexts t;
+    Lcg rng{seed};
+    const int lots = 10;
+    for (int j = 0; j < lots; ++j) {
+        for (int x = 0; x < kIndexCount; ++x) {
+            const bool lower = x == CellFixedCarbon - 1;
+            const double u = 0.7 * rng.next() - 0.35;
+            t.cell(j, IndexCell(x)) = QString::number(kTypical[x] * (1 + (lower ? -u * 0.1 : u)), 'f', 2);
+        }
+        t.cell(j, CellName) = QStringLiteral("焦%1").arg(j + 1);
+        t.cell(j, CellPrice) = QString::number(1500 + 300 * rng.next(), 'f', 2);
+        t.cell(j, CellStock) = QString::number(20 + (j * 29) % 50);
+    }
+    for (int x = 0; x < kIndexCount; ++x) {
+        const bool lower = x == CellFixedCarbon - 1;
+        double mean = 0, low = 1e9, high = -1e9;
+        for (int j = 0; j < lots; ++j) {
+            const double v = t.cell(j, IndexCell(x)).toDouble();
+            mean += v / lots;
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        const double v = lower ? mean + squeeze * (high - mean) : mean - squeeze * (mean - low);
+        t.target(x) = QString::number(lower ? std::floor(v * 100) / 100 : std::ceil(v * 100) / 100, 'f', 2);
+    }
+    if (extras) {
+        t.tonnes = QStringLiteral("300");
+        t.mustUse[0] = true;
+        t.mustUse[9] = true;
+    }
+    return t;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::printf("%-28s %10s %10s %8s %9s\n", "panel", "median ms", "worst ms", "conflict", "no value");
+    double worstOfAll = 0;
+    for (const bool extras : {false, true})
+        for (const double squeeze : {0.0, 0.3, 0.6, 0.9})
+            for (const std::uint64_t seed : {1u, 2u, 3u}) {
+                const PanelTexts texts = panel(seed, squeeze, extras);
+                const QList<Mei> lots = ReadGridLots(texts);
+                std::vector<double> times;
+                Explanation e;
+                for (int r = 0; r < kRepeats; ++r) {
+                    QElapsedTimer timer;
+                    timer.start();
+                    e = ExplainNoScheme(lots, texts);
+                    times.push_back(double(timer.nsecsElapsed()) / 1e6);
+                }
+                std::sort(times.begin(), times.end());
+                worstOfAll = std::max(worstOfAll, times[times.size() / 2]);
+                int none = 0;
+                for (const LimitAdvice& a : e.limits)
+                    none += a.tightest ? 0 : 1;
+                const QByteArray name = QStringLiteral("10x12 %1 squeeze %2 #%3")
+                                            .arg(extras ? QStringLiteral("t+m") : QStringLiteral("   "))
+                                            .arg(squeeze, 0, 'f', 1)
+                                            .arg(seed)
+                                            .toUtf8();
+                std::printf("%-28s %10.2f %10.2f %8d %9d%s\n", name.constData(), times[times.size() / 2], times.back(),
+                            int(e.conflict.size()), none, e.blendExists ? "  (has a blend)" : "");
+            }
+    std::printf("slowest median: %.2f ms\n", worstOfAll);
+    return 0;
+}

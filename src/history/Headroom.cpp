@@ -1,0 +1,107 @@
+#include "history/Headroom.h"
+
+#include "blending/BlendingTexts.h"
+#include "data/Dbconnection.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cmath>
+
+namespace vestrel {
+
+namespace {
+
+constexpr double kNearShare = 0.02;
+
+} // namespace
+
+std::vector<SetLimit> LimitsOfSummary(const QString& summary) {
+    QStringList labels;
+    for (const PanelIndex& idx : PanelIndices())
+        labels << QRegularExpression::escape(QString::fromUtf16(idx.summaryLabel));
+    static const QRegularExpression segment(QStringLiteral("(?:^|\\s)(%1)(<=|=>)(\\S+)").arg(labels.join(u'|')));
+    std::vector<SetLimit> out;
+    auto it = segment.globalMatch(summary);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        bool ok = false;
+        const double value = m.captured(3).toDouble(&ok);
+        if (!ok) continue;
+        for (int x = 0; x < kIndexCount; ++x) {
+            const PanelIndex& idx = PanelIndices()[size_t(x)];
+            if (QString::fromUtf16(idx.summaryLabel) != m.captured(1)) continue;
+            if (idx.lowerLimit != (m.captured(2) == QLatin1String("=>"))) break;
+            out.push_back({x, idx.lowerLimit, value});
+            break;
+        }
+    }
+    return out;
+}
+
+Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, const std::vector<SetLimit>& limits) {
+    Headroom h;
+    double total = 0;
+    for (int j = 0; j < lots.size() && size_t(j) < parts.size(); ++j)
+        total += parts[size_t(j)];
+    if (total <= 0) return h;
+    for (int j = 0; j < lots.size() && size_t(j) < parts.size(); ++j)
+        if (parts[size_t(j)] > 0) h.shares.push_back({lots[j].MingCheng, 100.0 * parts[size_t(j)] / total});
+    for (const SetLimit& l : limits) {
+        HeadroomBar bar;
+        bar.index = l.index;
+        bar.lower = l.lower;
+        bar.limit = l.value;
+        const PanelIndex& idx = PanelIndices()[size_t(l.index)];
+        bar.label = QString::fromUtf16(idx.summaryLabel) + (l.lower ? QStringLiteral(">=") : QStringLiteral("<=")) +
+                    QString::number(l.value);
+        double sum = 0;
+        for (int j = 0; j < lots.size() && size_t(j) < parts.size(); ++j)
+            sum += parts[size_t(j)] * (lots[j].*CellMember(IndexCell(l.index)));
+        bar.value = sum / total;
+        const double gap = l.lower ? bar.value - l.value : l.value - bar.value; // >= 0 inside
+        if (std::abs(std::round(bar.value * 100) - std::round(l.value * 100)) < 0.5)
+            bar.state = HeadroomBar::State::Binding;
+        else if (gap < 0)
+            bar.state = HeadroomBar::State::Outside;
+        else if (gap <= kNearShare * std::abs(l.value))
+            bar.state = HeadroomBar::State::Near;
+        // Upper limits fill from 0 up to the limit; a floor shows how far above it the blend stands, out of 2x.
+        const double ratio = l.value != 0 ? bar.value / l.value : 1.0;
+        bar.fill = std::clamp(l.lower ? 2.0 - ratio : ratio, 0.0, 1.0);
+        h.bars.push_back(bar);
+    }
+    return h;
+}
+
+std::optional<Headroom> LoadHeadroom(qint64 schemeId) {
+    if (!OpenDb()) return std::nullopt;
+    QSqlQuery q(Conn());
+    q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE id=?"));
+    q.addBindValue(schemeId);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    const qint64 setId = q.value(QStringLiteral("followid")).toLongLong();
+    std::vector<double> parts;
+    for (int j = 1; j <= 10; ++j)
+        parts.push_back(q.value(QStringLiteral("d%1").arg(j)).toDouble());
+    q.finish();
+    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
+    q.addBindValue(setId);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    const QString summary = q.value(0).toString();
+    q.finish();
+    QList<Mei> lots;
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return std::nullopt;
+    q.addBindValue(setId);
+    if (!q.exec()) return std::nullopt;
+    while (q.next()) {
+        Mei m;
+        m.MingCheng = q.value(QStringLiteral("Name")).toString();
+        for (const QualityIndex& idx : QualityIndices())
+            m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
+        lots << m;
+    }
+    return SchemeHeadroom(lots, parts, LimitsOfSummary(summary));
+}
+
+} // namespace vestrel
