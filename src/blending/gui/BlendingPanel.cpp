@@ -4,8 +4,10 @@
 #include "base/gui/WindowHub.h"
 #include "blending/BlendingTexts.h"
 #include "blending/Run.h"
+#include "blending/SchemeSummary.h"
 #include "blending/Validation.h"
 #include "blending/gui/BlendingGrid.h"
+#include "blending/gui/frmGaoji.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -117,7 +119,7 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     top += 60;
 
     QGroupBox* bottom = makeFrame(this, "fraBottom", QStringLiteral("其他选项(可不填，操作不熟练者慎用)"),
-                                  QRect(4, top, width - 8, 60));
+                                  QRect(4, top, width - 8, 80));
     makeLabel(bottom, QStringLiteral("lbZhongliang"), QStringLiteral("必须根据库存所剩配"), QRect(10, 28, 130, 18));
     m_tonnes = new QLineEdit(bottom);
     m_tonnes->setObjectName(QStringLiteral("txtZhongliang"));
@@ -127,7 +129,16 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     m_start->setObjectName(QStringLiteral("Command1"));
     m_start->setGeometry(width - 8 - 200, 22, 186, 30);
     connect(m_start, &QPushButton::clicked, this, &BlendingPanel::Command1_Click);
-    top += 64;
+    auto* advanced = new QPushButton(QStringLiteral("高级指标"), bottom);
+    advanced->setObjectName(QStringLiteral("cmdGaoji"));
+    advanced->setGeometry(270, 22, 90, 30);
+    connect(advanced, &QPushButton::clicked, this, &BlendingPanel::cmdGaoji_Click);
+    auto* clearAdvanced = new QPushButton(QStringLiteral("清空"), bottom);
+    clearAdvanced->setObjectName(QStringLiteral("cmdGaojiClear"));
+    clearAdvanced->setGeometry(364, 22, 50, 30);
+    connect(clearAdvanced, &QPushButton::clicked, this, [this] { setAdvancedLimits({}); });
+    m_advancedSummary = makeLabel(bottom, QStringLiteral("lbGaoji"), QString(), QRect(270, 56, width - 290, 18));
+    top += 84;
 
     m_designSize = QSize(width, top);
     resize(m_designSize);
@@ -139,6 +150,7 @@ PanelTexts BlendingPanel::panelTexts() const {
     for (int x = 0; x < kIndexCount; ++x)
         t.target(x) = m_targets[size_t(x)]->text();
     t.tonnes = m_tonnes->text();
+    t.advanced = m_advanced;
     return t;
 }
 
@@ -147,6 +159,21 @@ void BlendingPanel::setPanelTexts(const PanelTexts& texts) {
     for (int x = 0; x < kIndexCount; ++x)
         m_targets[size_t(x)]->setText(texts.target(x));
     m_tonnes->setText(texts.tonnes);
+    setAdvancedLimits(texts.advanced);
+}
+
+void BlendingPanel::setAdvancedLimits(const AdvancedLimits& limits) {
+    m_advanced = limits;
+    const QString summary = AdvancedSummary(limits);
+    m_advancedSummary->setText(summary);
+    m_advancedSummary->setToolTip(summary); // the whole line when the label cuts it off
+}
+
+void BlendingPanel::cmdGaoji_Click() {
+    auto* dialog = new frmGaoji(panelTexts(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { setAdvancedLimits(dialog->limits()); });
+    dialog->open();
 }
 
 void BlendingPanel::SetTxtValue(const QList<Mei>& lots) {
