@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <cmath>
 #include <cstdint>
@@ -194,7 +195,7 @@ QList<QVariantList> select(const QString& sql) {
     q.exec(sql);
     while (q.next()) {
         QVariantList row;
-        for (int c = 0; c < 11; ++c)
+        for (int c = 0; c < q.record().count(); ++c)
             row << q.value(c);
         rows << row;
     }
@@ -247,9 +248,8 @@ private slots:
                 if (without.cheapest(k) != expected) ++bitten;
             }
         }
-        qInfo("%d solved, %d infeasible, %d changed by the dialog", solved, infeasible, bitten);
         QVERIFY(solved > 20);
-        QVERIFY(infeasible > 0 || kinds == 0);
+        QVERIFY(infeasible > 0);
         if (kinds != 0) QVERIFY2(bitten > 10, qPrintable(QString::number(bitten)));
     }
 
