@@ -164,6 +164,23 @@ QString panelName(int lots, int limits, bool extras) {
     return QStringLiteral("%1 lots, %2 limits%3").arg(lots).arg(limits).arg(extras ? ", t+m" : "");
 }
 
+// The hardest panels again with at most three lots per scheme (the "高级指标" cap): 0/1 variables per lot.
+struct CappedPanel {
+    int lots, limits;
+    bool extras;
+};
+const CappedPanel kCappedPanels[] = {{10, 6, false}, {10, 6, true}, {10, 12, false}, {10, 12, true}};
+
+bool benchLotCap() {
+    std::printf("at most 3 lots per scheme:\n");
+    for (const CappedPanel& c : kCappedPanels) {
+        PanelTexts t = panel(c.lots, c.limits, c.extras);
+        t.advanced.maxLots = QStringLiteral("3");
+        if (!benchPanel(panelName(c.lots, c.limits, c.extras) + QStringLiteral(", cap 3"), t)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -179,6 +196,7 @@ int main(int argc, char** argv) {
         for (const int limits : {1, 6, 12})
             for (const bool extras : {false, true})
                 if (!benchPanel(panelName(lots, limits, extras), panel(lots, limits, extras))) return 1;
+    if (!benchLotCap()) return 1;
     if (stress) {
         std::printf("lots on one line:\n");
         for (const int limits : {1, 6, 12})

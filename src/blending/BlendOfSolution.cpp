@@ -81,7 +81,7 @@ std::optional<Mei> BlendOfSolution(const QList<Mei>& lots, std::span<const doubl
 IndexSet LimitedIndices(const PanelTexts& texts) {
     IndexSet limited;
     for (int x = 0; x < kIndexCount; ++x)
-        limited.set(size_t(x), !texts.target(x).isEmpty());
+        limited.set(size_t(x), !texts.target(x).isEmpty() || !texts.advanced.otherSide[size_t(x)].isEmpty());
     return limited;
 }
 

@@ -22,7 +22,7 @@ using IndexSet = std::bitset<kIndexCount>;
 // The price has no such rule. std::nullopt when the weights add up to 0 or there are fewer weights than lots.
 std::optional<Mei> BlendOfSolution(const QList<Mei>& lots, std::span<const double> weights, IndexSet limited = {});
 
-// The indices a run limits: those whose target box is filled.
+// The indices a run limits: those whose target box, or other side in the "高级指标" dialog, is filled.
 IndexSet LimitedIndices(const PanelTexts& texts);
 
 } // namespace vestrel

@@ -34,6 +34,11 @@ const std::array<PanelIndex, kIndexCount>& PanelIndices() {
     return table;
 }
 
+QString OtherSideName(int index) {
+    const PanelIndex& i = PanelIndices()[size_t(index)];
+    return QString::fromUtf16(i.summaryLabel) + (i.lowerLimit ? QStringLiteral("上限") : QStringLiteral("下限"));
+}
+
 const std::array<int, kIndexCount>& SummaryOrder() {
     // Total moisture, sulphur, ash, volatile matter, fixed carbon, then the trace elements.
     static const std::array<int, kIndexCount> order{

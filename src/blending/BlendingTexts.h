@@ -21,6 +21,9 @@ struct PanelIndex {
 // Ca, Na; entry i belongs to IndexCell(i) and PanelTexts::targets[i].
 const std::array<PanelIndex, kIndexCount>& PanelIndices();
 
+// The other side of an index's limit as the "高级指标" dialog names it: "硫分下限", "固定碳上限".
+QString OtherSideName(int index);
+
 // The order of the summary's limit segments, as index numbers into PanelIndices().
 const std::array<int, kIndexCount>& SummaryOrder();
 

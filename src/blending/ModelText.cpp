@@ -30,13 +30,23 @@ QString tonnesText(const QString& typed) {
     return GeneralNumberText(ParseNumber(typed).value_or(0.0));
 }
 
+// A limit typed in the dialog, as a number text of the model.
+QString limitText(const QString& typed) {
+    return GeneralNumberText(ParseNumber(typed).value_or(0.0));
+}
+
 } // namespace
 
 ModelTemplate::ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts) {
     QString objective = QStringLiteral("[rObj] min=");
     std::array<QString, kIndexCount> left;
-    QString mustUse, sum, difference, integers, pointers;
+    QString mustUse, sum, difference, integers, pointers, capSum, binaries;
     const QString tonnes = tonnesText(texts.tonnes);
+    const AdvancedLimits& advanced = texts.advanced;
+    const auto limited = [&texts](int x) {
+        return !texts.target(x).isEmpty() || !texts.advanced.otherSide[size_t(x)].isEmpty();
+    };
+    const bool capped = !advanced.maxLots.isEmpty();
 
     for (int row = 0; row < lots.size(); ++row) {
         const Mei& lot = lots[row];
@@ -46,7 +56,7 @@ ModelTemplate::ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts) {
 
         objective += joiner + coefficient(lot.JiaGe) + QStringLiteral("*X") + j;
         for (int x = 0; x < kIndexCount; ++x) {
-            if (texts.target(x).isEmpty()) continue;
+            if (!limited(x)) continue;
             left[size_t(x)] += joiner + coefficient(lot.*CellMember(IndexCell(x))) + QStringLiteral("*X") + j;
         }
         if (!texts.tonnes.isEmpty())
@@ -56,6 +66,15 @@ ModelTemplate::ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts) {
         difference += subtractor + QStringLiteral("X") + j;
         if (row < kGridRows && texts.mustUse[size_t(row)])
             mustUse += QStringLiteral("X") + j + QStringLiteral(">1;") + kCrLf;
+        if (const ShareLimit* share = advanced.shareFor(lot.MingCheng)) {
+            const QString part = QStringLiteral("100*X") + j;
+            if (!share->min.isEmpty()) shareHeads_ << part + QStringLiteral(">") + limitText(share->min) + u'*';
+            if (!share->max.isEmpty()) shareHeads_ << part + QStringLiteral("<") + limitText(share->max) + u'*';
+        }
+        if (capped) {
+            capSum += joiner + QStringLiteral("Y") + j;
+            binaries += QStringLiteral("@bin(Y") + j + QStringLiteral(");") + kCrLf;
+        }
         integers += QStringLiteral("@gin(X") + j + QStringLiteral(");") + kCrLf;
         pointers += QStringLiteral("@pointer(") + j + QStringLiteral(")=X") + j + QStringLiteral(";") + kCrLf;
     }
@@ -63,16 +82,26 @@ ModelTemplate::ModelTemplate(const QList<Mei>& lots, const PanelTexts& texts) {
 
     head_ = QStringLiteral("model:") + kCrLf + objective + QStringLiteral(";") + kCrLf;
     // An index row exists only with at least one lot, as its left side does.
+    // The panel's limit of an index comes first, the dialog's other side right after it.
     for (int x = 0; x < kIndexCount && !lots.isEmpty(); ++x) {
-        if (texts.target(x).isEmpty()) continue;
         const bool lower = PanelIndices()[size_t(x)].lowerLimit;
-        indexRows_.push_back({left[size_t(x)] + (lower ? QStringLiteral(">") : QStringLiteral("<")),
-                              ParseNumber(texts.target(x)).value_or(0.0)});
+        const QString& panelLimit = texts.target(x);
+        const QString& otherLimit = advanced.otherSide[size_t(x)];
+        if (!panelLimit.isEmpty())
+            indexRows_.push_back({left[size_t(x)] + (lower ? QStringLiteral(">") : QStringLiteral("<")),
+                                  ParseNumber(panelLimit).value_or(0.0)});
+        if (!otherLimit.isEmpty())
+            indexRows_.push_back({left[size_t(x)] + (lower ? QStringLiteral("<") : QStringLiteral(">")),
+                                  ParseNumber(otherLimit).value_or(0.0)});
+    }
+    if (capped && !lots.isEmpty()) {
+        cappedLots_ = int(lots.size());
+        capRow_ = capSum + QStringLiteral("<") + limitText(advanced.maxLots) + QStringLiteral(";") + kCrLf;
     }
     mustUse_ = mustUse;
     sumHead_ = sum + QStringLiteral("=");
     differenceHead_ = QStringLiteral("@abs(") + difference + QStringLiteral(")<");
-    tail_ = integers + QStringLiteral("data:") + kCrLf + pointers + QStringLiteral("enddata") + kCrLf +
+    tail_ = integers + binaries + QStringLiteral("data:") + kCrLf + pointers + QStringLiteral("enddata") + kCrLf +
             QStringLiteral("end");
 }
 
@@ -83,11 +112,20 @@ QString ModelTemplate::text(int k, bool singleLotSeen) const {
     text += head_;
     for (const IndexRow& row : indexRows_)
         text += row.head + GeneralNumberText(row.target * k) + QStringLiteral(";") + kCrLf;
-    text += mustUse_ + sumHead_ + kText + QStringLiteral(";") + kCrLf;
+    text += mustUse_;
+    for (const QString& share : shareHeads_)
+        text += share + kText + QStringLiteral(";") + kCrLf;
+    text += sumHead_ + kText + QStringLiteral(";") + kCrLf;
     if (singleLotSeen) text += differenceHead_ + QString::number(k - 1) + QStringLiteral(";") + kCrLf;
     for (const QString& stock : stockHeads_)
         text += stock + kText + QStringLiteral(";") + kCrLf;
-    text += tail_;
+    // A lot with parts needs its Yj at 1, since its parts never exceed k.
+    for (int j = 1; j <= cappedLots_; ++j) {
+        const QString jText = QString::number(j);
+        text +=
+            QStringLiteral("X") + jText + u'-' + kText + QStringLiteral("*Y") + jText + QStringLiteral("<0;") + kCrLf;
+    }
+    text += capRow_ + tail_;
     return text;
 }
 

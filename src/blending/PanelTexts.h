@@ -2,6 +2,7 @@
 // What the blending grid and the main window's target boxes hold, as plain texts, and the grid operations
 // on it. The grid widget of both hosts reads and writes this value; every decision is made here.
 
+#include "blending/AdvancedLimits.h"
 #include "catalogue/Mei.h"
 
 #include <QList>
@@ -15,7 +16,6 @@ enum class GridHost { Main, Calculator };
 
 constexpr int kGridRows = 10;
 constexpr int kGridCells = 15;
-constexpr int kIndexCount = 12;
 
 // The cells of a row in the order every operation visits them: the name, then the twelve indices in the
 // order of the checks and of the model's constraint lines, then stock (the ratio in the calculator) and price.
@@ -52,6 +52,7 @@ struct PanelTexts {
     std::array<bool, kGridRows> mustUse{};    // chk(0)..chk(9); main window only
     std::array<QString, kIndexCount> targets; // indexed like the cells: targets[i] belongs to IndexCell(i)
     QString tonnes;                           // txtZhongliang
+    AdvancedLimits advanced;                  // the "高级指标" dialog; main window only
 
     QString& cell(int row, GridCell c) { return rows[size_t(row)][size_t(c)]; }
     const QString& cell(int row, GridCell c) const { return rows[size_t(row)][size_t(c)]; }

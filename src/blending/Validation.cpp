@@ -3,6 +3,9 @@
 #include "base/CommonFunction.h"
 #include "blending/BlendingTexts.h"
 
+#include <cmath>
+#include <utility>
+
 namespace vestrel {
 
 namespace {
@@ -22,6 +25,32 @@ QString cellMessage(GridCell cell) {
     default:
         return QString::fromUtf16(PanelIndices()[size_t(cell - CellSi)].cellMessage);
     }
+}
+
+// An index has a limit in the panel or in the dialog.
+bool isLimited(const PanelTexts& texts, int index) {
+    return !texts.target(index).isEmpty() || !texts.advanced.otherSide[size_t(index)].isEmpty();
+}
+
+// The message for a dialog text that is not a number or too large, or "" when it is empty or fine.
+QString numberMessage(const QString& text, const QString& notNumberMessage) {
+    if (!IsNumberOrEmpty(text)) return notNumberMessage;
+    if (!IsWithinValueLimit(text)) return OutOfLimitMessage(notNumberMessage);
+    return {};
+}
+
+QString shareMessage(const ShareLimit& share) {
+    const QString minName = share.name + QStringLiteral("最小比例");
+    const QString maxName = share.name + QStringLiteral("最大比例");
+    for (const auto& [text, name] : {std::pair{share.min, minName}, std::pair{share.max, maxName}}) {
+        const QString m = numberMessage(text, name + QStringLiteral("请填写成数字！"));
+        if (!m.isEmpty()) return m;
+        const double percent = ParseNumber(text).value_or(0.0);
+        if (percent < 0 || percent > 100) return name + QStringLiteral("请填写0到100之间的数字！");
+    }
+    if (!share.min.isEmpty() && !share.max.isEmpty() && *ParseNumber(share.min) > *ParseNumber(share.max))
+        return minName + QStringLiteral("大于最大比例，请重新填写！");
+    return {};
 }
 
 } // namespace
@@ -47,7 +76,7 @@ QString CheckNamesAndPrices(const PanelTexts& texts) {
 }
 
 QString ValidateInput(const PanelTexts& texts) {
-    for (auto check : {CheckCellNumbers, CheckTargets, CheckRequiredValues, CheckStock}) {
+    for (auto check : {CheckCellNumbers, CheckTargets, CheckAdvancedLimits, CheckRequiredValues, CheckStock}) {
         QString m = check(texts);
         if (!m.isEmpty()) return m;
     }
@@ -74,8 +103,8 @@ QString CheckCellNumbers(const PanelTexts& texts) {
 
 QString CheckTargets(const PanelTexts& texts) {
     bool any = false;
-    for (const QString& t : texts.targets)
-        any = any || !t.isEmpty();
+    for (int x = 0; x < kIndexCount; ++x)
+        any = any || isLimited(texts, x);
     if (!any) return QString::fromUtf16(msg::NoTarget);
     for (int x = 0; x < kIndexCount; ++x) {
         const PanelIndex& index = PanelIndices()[size_t(x)];
@@ -87,11 +116,39 @@ QString CheckTargets(const PanelTexts& texts) {
     return {};
 }
 
+QString CheckAdvancedLimits(const PanelTexts& texts) {
+    const AdvancedLimits& a = texts.advanced;
+    for (int x = 0; x < kIndexCount; ++x) {
+        const QString& other = a.otherSide[size_t(x)];
+        const QString m = numberMessage(other, OtherSideName(x) + QStringLiteral("请填写成数字！"));
+        if (!m.isEmpty()) return m;
+        const std::optional<double> panelLimit = ParseNumber(texts.target(x));
+        if (other.isEmpty() || !panelLimit) continue;
+        const bool panelIsLower = PanelIndices()[size_t(x)].lowerLimit;
+        const double lower = panelIsLower ? *panelLimit : *ParseNumber(other);
+        const double upper = panelIsLower ? *ParseNumber(other) : *panelLimit;
+        if (lower > upper)
+            return QString::fromUtf16(PanelIndices()[size_t(x)].summaryLabel) +
+                   QStringLiteral("下限大于上限，请重新填写！");
+    }
+    for (const ShareLimit& share : a.shares) {
+        const QString m = shareMessage(share);
+        if (!m.isEmpty()) return m;
+    }
+    const QString lots = QStringLiteral("最多种数");
+    QString m = numberMessage(a.maxLots, lots + QStringLiteral("请填写成数字！"));
+    if (m.isEmpty() && !a.maxLots.isEmpty()) {
+        const double cap = *ParseNumber(a.maxLots);
+        if (cap < 1 || cap != std::trunc(cap)) m = lots + QStringLiteral("请填写成大于0的整数！");
+    }
+    return m;
+}
+
 QString CheckRequiredValues(const PanelTexts& texts) {
     const int n = LastFilledRow(texts);
     if (n < 1) return QString::fromUtf16(msg::TwoLotsNeeded);
     for (int x = 0; x < kIndexCount; ++x) {
-        if (texts.target(x).isEmpty()) continue;
+        if (!isLimited(texts, x)) continue;
         for (int i = 0; i <= n; ++i)
             if (texts.cell(i, IndexCell(x)).isEmpty())
                 return MissingValueMessage(QString::fromUtf16(PanelIndices()[size_t(x)].valueName), i);

@@ -10,13 +10,19 @@ namespace vestrel {
 
 // Every non-empty row has a name and a price.
 QString CheckNamesAndPrices(const PanelTexts& texts);
-// CheckCellNumbers, CheckTargets, CheckRequiredValues and CheckStock; the first message, later ones not run.
+// CheckCellNumbers, CheckTargets, CheckAdvancedLimits, CheckRequiredValues and CheckStock; the first message,
+// later ones not run.
 QString ValidateInput(const PanelTexts& texts);
 // Every cell of all ten rows is empty or a number within kValueLimit.
 QString CheckCellNumbers(const PanelTexts& texts);
-// At least one target, and every target and the tonnes are empty or a number within kValueLimit.
+// At least one target (of the panel or the "高级指标" dialog), and every target and the tonnes are empty or a
+// number within kValueLimit.
 QString CheckTargets(const PanelTexts& texts);
-// Two lots at least; a value for every targeted index in every lot; a stock for every lot when tonnes are given.
+// The "高级指标" limits: numbers within kValueLimit, no lower limit above its upper one, shares from 0 to 100
+// per cent with the minimum not above the maximum, a cap on lots that is a whole number of at least 1.
+QString CheckAdvancedLimits(const PanelTexts& texts);
+// Two lots at least; a value for every index limited by the panel or the dialog in every lot; a stock for every lot
+// when tonnes are given.
 QString CheckRequiredValues(const PanelTexts& texts);
 // The tonnes asked for do not exceed the lots' summed stock.
 QString CheckStock(const PanelTexts& texts);

@@ -53,13 +53,14 @@ public:
         return value;
     }
 
-    // X followed by a number 1..kMaxVariable without leading zeros.
+    // X or Y followed by a number 1..kMaxVariable without leading zeros; Yj is numbered kMaxVariable + j.
     std::optional<int> variable() {
-        if (peek() != 'X' || !isDigit(peek(1)) || peek(1) == '0') return std::nullopt;
+        const char letter = peek();
+        if ((letter != 'X' && letter != 'Y') || !isDigit(peek(1)) || peek(1) == '0') return std::nullopt;
         ++p_;
         const auto j = integer(4);
         if (!j || *j > std::uint32_t(kMaxVariable)) return std::nullopt;
-        return int(*j);
+        return letter == 'X' ? int(*j) : kMaxVariable + int(*j);
     }
 
     // An unsigned plain decimal: 12, 12.5, 0.46, .5 or 5.
@@ -126,7 +127,7 @@ private:
     Model model_;
     Section section_ = Section::Start;
     bool haveObjective_ = false;
-    std::vector<bool> used_ = std::vector<bool>(kMaxVariable + 1, false);
+    std::vector<bool> used_ = std::vector<bool>(kMaxVariableId + 1, false);
     std::vector<int> pointers_ = std::vector<int>(kMaxPointer + 1, -1); // target per pointer number, -1 unset
     int line_ = 0;
     QString error_;
@@ -196,6 +197,17 @@ bool Reader::readStatement(Cursor& c) {
     }
     Row row;
     row.line = line_;
+    if (c.eat("@bin(")) {
+        const auto y = c.variable();
+        if (!y || *y <= kMaxVariable) return fail("expected a Y variable in @bin");
+        if (!c.eat(");") || !c.atEnd()) return fail("expected \");\" after @bin(");
+        use(*y);
+        // Whole and at least 0 like every variable; the row adds the upper bound.
+        row.terms.push_back({*y, Decimal::fromInteger(1)});
+        row.rhs = Decimal::fromInteger(1);
+        model_.rows.push_back(std::move(row));
+        return true;
+    }
     if (c.eat("@abs(")) {
         if (!readExpression(c, row.terms)) return false;
         if (!c.eat(")<")) return fail("expected \")<\" in @abs row");
@@ -243,7 +255,7 @@ bool Reader::readPointer(Cursor& c) {
     if (!index || *index < 1 || *index > std::uint32_t(kMaxPointer)) return fail("pointer number out of range");
     if (!c.eat(")=")) return fail("expected \")=\"");
     int target = 0;
-    if (c.peek() == 'X' && isDigit(c.peek(1))) {
+    if ((c.peek() == 'X' || c.peek() == 'Y') && isDigit(c.peek(1))) {
         const auto j = c.variable();
         if (!j) return fail("bad variable");
         target = *j;
@@ -278,7 +290,7 @@ bool Reader::readExpression(Cursor& c, std::vector<Term>& terms) {
 
 bool Reader::readTerm(Cursor& c, bool negative, std::vector<Term>& terms) {
     Term term;
-    if (c.peek() == 'X') {
+    if (c.peek() == 'X' || c.peek() == 'Y') {
         term.coefficient = Decimal::fromInteger(1);
     } else if (isDigit(c.peek()) || c.peek() == '.') {
         auto coefficient = c.number();
@@ -327,7 +339,7 @@ bool Reader::finish() {
         if (pointers_[std::size_t(i)] == -1) return fail("pointer numbers are not consecutive");
         model_.exports.push_back(pointers_[std::size_t(i)]);
     }
-    for (int j = 1; j <= kMaxVariable; ++j) {
+    for (int j = 1; j <= kMaxVariableId; ++j) {
         if (used_[std::size_t(j)]) model_.variables.push_back(j);
     }
     return true;

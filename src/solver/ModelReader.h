@@ -28,7 +28,7 @@ struct Model {
     QByteArray objectiveName;
     std::vector<Term> objective;
     std::vector<Row> rows;      // an @abs line becomes two rows
-    std::vector<int> variables; // every j that occurs, ascending
+    std::vector<int> variables; // every variable that occurs, ascending: j for Xj, kMaxVariable + j for Yj
     // Element i - 1 describes @pointer(i): the exported variable j, or 0 for the objective row.
     std::vector<int> exports;
 };
@@ -37,6 +37,8 @@ struct Model {
 constexpr qsizetype kMaxModelBytes = 1024 * 1024;
 constexpr int kMaxVariable = 1000;
 constexpr int kMaxPointer = kMaxVariable + 1;
+// Yj, a 0/1 variable declared by "@bin(Yj);", is numbered kMaxVariable + j: its bounds become the row Yj<1.
+constexpr int kMaxVariableId = 2 * kMaxVariable;
 
 // Reads a model text; anything outside the language the program writes gives no model and, when asked,
 // a one-line reason ("line 3: ...").

@@ -90,7 +90,7 @@ Decimal leftSide(const CheckedRow& row, const std::vector<std::int64_t>& parts) 
 std::optional<Solution> solve(const Model& model, MilpEngine& engine) {
     const int n = int(model.variables.size());
     if (n == 0) return std::nullopt;
-    std::vector<int> column(kMaxVariable + 1, -1);
+    std::vector<int> column(kMaxVariableId + 1, -1);
     for (int c = 0; c < n; ++c)
         column[std::size_t(model.variables[std::size_t(c)])] = c;
 

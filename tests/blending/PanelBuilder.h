@@ -38,6 +38,19 @@ struct Panel {
         texts.mustUse[size_t(row)] = true;
         return *this;
     }
+    // The "高级指标" dialog: the other side of an index's limit, a lot's share bounds, the cap on lots.
+    Panel& other(GridCell indexCell, const QString& value) {
+        texts.advanced.otherSide[size_t(indexCell - CellSi)] = value;
+        return *this;
+    }
+    Panel& share(const QString& name, const QString& min, const QString& max) {
+        texts.advanced.shares.append({name, min, max});
+        return *this;
+    }
+    Panel& maxLots(const QString& value) {
+        texts.advanced.maxLots = value;
+        return *this;
+    }
     Panel& compacted(GridHost host = GridHost::Main) {
         CompactRows(texts, host);
         return *this;

@@ -115,6 +115,45 @@ private slots:
                                        << "请将配多少吨煤填写成绝对值小于1000000000的数字！";
         QTest::newRow("largest limit passes") << PanelTexts(twoLots().target(CellSulphur, "999999999.99")) << "";
 
+        // The 高级指标 dialog.
+        QTest::newRow("a lower limit alone is a target")
+            << PanelTexts(twoLots().target(CellSulphur, "").other(CellSulphur, "2")) << "";
+        QTest::newRow("shares and a cap alone are no target")
+            << PanelTexts(twoLots().target(CellSulphur, "").share("A", "10", "").maxLots("2"))
+            << "请您至少填写一项您要达到的指标！";
+        QTest::newRow("lower limit not a number")
+            << PanelTexts(twoLots().other(CellSulphur, "1.5x")) << "硫分下限请填写成数字！";
+        QTest::newRow("fixed carbon's upper limit")
+            << PanelTexts(twoLots().other(CellFixedCarbon, "a")) << "固定碳上限请填写成数字！";
+        QTest::newRow("other sides in index order")
+            << PanelTexts(twoLots().other(CellCa, "a").other(CellMoisture, "b")) << "全水下限请填写成数字！";
+        QTest::newRow("other side beyond the limit")
+            << PanelTexts(twoLots().other(CellNa, "1e9")) << "钠下限请填写成绝对值小于1000000000的数字！";
+        QTest::newRow("lower above the panel's upper")
+            << PanelTexts(twoLots().other(CellSulphur, "2.6")) << "硫分下限大于上限，请重新填写！";
+        QTest::newRow("a band of one value") << PanelTexts(twoLots().other(CellSulphur, "2.50")) << "";
+        QTest::newRow("fixed carbon's upper below the panel's lower")
+            << PanelTexts(twoLots().target(CellFixedCarbon, "85").other(CellFixedCarbon, "84.9"))
+            << "固定碳下限大于上限，请重新填写！";
+        QTest::newRow("share not a number") << PanelTexts(twoLots().share("B", "", "4O")) << "B最大比例请填写成数字！";
+        QTest::newRow("share above 100") << PanelTexts(twoLots().share("A", "100.5", ""))
+                                         << "A最小比例请填写0到100之间的数字！";
+        QTest::newRow("negative share") << PanelTexts(twoLots().share("A", "", "-1"))
+                                        << "A最大比例请填写0到100之间的数字！";
+        QTest::newRow("share minimum above maximum")
+            << PanelTexts(twoLots().share("A", "50", "40")) << "A最小比例大于最大比例，请重新填写！";
+        QTest::newRow("shares from 0 to 100")
+            << PanelTexts(twoLots().share("A", "0", "100").share("B", "40", "40")) << "";
+        QTest::newRow("cap not a number") << PanelTexts(twoLots().maxLots("three")) << "最多种数请填写成数字！";
+        QTest::newRow("cap not whole") << PanelTexts(twoLots().maxLots("2.5")) << "最多种数请填写成大于0的整数！";
+        QTest::newRow("cap 0") << PanelTexts(twoLots().maxLots("0")) << "最多种数请填写成大于0的整数！";
+        QTest::newRow("cap beyond the limit")
+            << PanelTexts(twoLots().maxLots("1e12")) << "最多种数请填写成绝对值小于1000000000的数字！";
+        QTest::newRow("cap of 1") << PanelTexts(twoLots().maxLots("1")) << "";
+        QTest::newRow("a lower limit needs the value in every lot")
+            << PanelTexts(twoLots().other(CellAsh, "0.2").set(0, CellAsh, "0.3"))
+            << "你既然要算灰分的指标，但是你参与配煤的第2种煤，没有填写灰分的值，这怎么计算？";
+
         // Required values.
         QTest::newRow("one lot with a target")
             << PanelTexts(Panel().lot(0, "A", "1").target(CellAsh, "9")) << "您至少要输入2种煤！";

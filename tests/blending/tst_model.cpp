@@ -47,13 +47,26 @@ private slots:
                       "enddata",
                       "end"};
         QTest::newRow("plain") << false << crlfLines(l);
-        l.insert(5, "@abs(X1-X2)<9;");
-        QTest::newRow("after a single-lot solution") << true << crlfLines(l);
+        QTest::newRow("after a single-lot solution")
+            << true << crlfLines(QStringList(l).mid(0, 5) << "@abs(X1-X2)<9;" << l.mid(5));
+        // Sulphur from 1.5, lot A at 10 % to 40 %, at most two lots.
+        l.insert(3, "3.20*X1+1.50*X2>15;");
+        l.insert(5, "100*X1>10*10;");
+        l.insert(6, "100*X1<40*10;");
+        l.insert(10, "X1-10*Y1<0;");
+        l.insert(11, "X2-10*Y2<0;");
+        l.insert(12, "Y1+Y2<2;");
+        l.insert(15, "@bin(Y1);");
+        l.insert(16, "@bin(Y2);");
+        QTest::newRow("with every kind of 高级指标 limit") << false << crlfLines(l);
     }
     void workedExample() {
         QFETCH(bool, singleLotSeen);
         QFETCH(QString, expected);
-        QCOMPARE(model(examplePanel(), 10, singleLotSeen), expected);
+        const bool advanced = QByteArray(QTest::currentDataTag()).contains("高级指标");
+        const PanelTexts texts =
+            advanced ? examplePanel().other(CellSulphur, "1.5").share("A", "10", "40").maxLots("2") : examplePanel();
+        QCOMPARE(model(texts, 10, singleLotSeen), expected);
     }
 
     void lines_data() {
@@ -96,6 +109,33 @@ private slots:
             << PanelTexts(examplePanel().tonnes(".5")) << 10 << "\r\n0.5*X1<60*10;\r\n";
         QTest::newRow("must-use lines in row order")
             << PanelTexts(examplePanel().mustUse(0)) << 10 << "<25;\r\nX1>1;\r\nX2>1;\r\nX1+X2=10;";
+        // The 高级指标 limits, each where it belongs.
+        QTest::newRow("a lower limit after the panel's upper one")
+            << PanelTexts(examplePanel().other(CellSulphur, "1.25")) << 7
+            << "\r\n3.20*X1+1.50*X2<17.5;\r\n3.20*X1+1.50*X2>8.75;\r\nX2>1;";
+        QTest::newRow("a lower limit alone")
+            << PanelTexts(examplePanel().target(CellSulphur, "").other(CellSulphur, "2")) << 10
+            << "[rObj] min=1500.00*X1+1800.00*X2;\r\n3.20*X1+1.50*X2>20;\r\nX2>1;";
+        QTest::newRow("Si's lower limit before sulphur's rows")
+            << PanelTexts(examplePanel().other(CellSi, "0.5").set(0, CellSi, "0.4").set(1, CellSi, "0.6")) << 10
+            << "\r\n0.40*X1+0.60*X2>5;\r\n3.20*X1+1.50*X2<25;\r\n";
+        QTest::newRow("fixed carbon's upper limit is a < row")
+            << PanelTexts(examplePanel()
+                              .target(CellFixedCarbon, "85")
+                              .other(CellFixedCarbon, "88")
+                              .set(0, CellFixedCarbon, "86.5")
+                              .set(1, CellFixedCarbon, "84"))
+            << 10 << "\r\n3.20*X1+1.50*X2<25;\r\n86.50*X1+84.00*X2>850;\r\n86.50*X1+84.00*X2<880;\r\nX2>1;";
+        QTest::newRow("a share maximum alone, after the must-use rows")
+            << PanelTexts(examplePanel().share("B", "", "40")) << 10 << "\r\nX2>1;\r\n100*X2<40*10;\r\nX1+X2=10;";
+        QTest::newRow("shares follow the lot's name when rows move up")
+            << PanelTexts(
+                   examplePanel().lot(3, "C", "1700", "5").set(3, CellSulphur, "2").share("C", "12.5", "").compacted())
+            << 7 << "\r\nX2>1;\r\n100*X3>12.5*7;\r\nX1+X2+X3=7;";
+        QTest::newRow("the cap after the stock and difference rows")
+            << PanelTexts(examplePanel().maxLots("1")) << 10
+            << "\r\n50*X2<100*10;\r\nX1-10*Y1<0;\r\nX2-10*Y2<0;\r\nY1+Y2<1;\r\n@gin(X1);\r\n@gin(X2);\r\n@bin(Y1);"
+               "\r\n@bin(Y2);\r\ndata:\r\n@pointer(1)=X1;";
         QTest::newRow("three pointers and the objective")
             << PanelTexts(examplePanel().lot(2, "C", "1700", "5")) << 4
             << "data:\r\n@pointer(1)=X1;\r\n@pointer(2)=X2;\r\n@pointer(3)=X3;\r\n@pointer(4)=rObj;\r\nenddata\r\nend";
@@ -119,6 +159,9 @@ private slots:
         QTest::newRow("a box below the lots has no effect") << beyond << ">1;";
         QTest::newRow("no difference line") << PanelTexts(examplePanel()) << "@abs";
         QTest::newRow("no empty coefficient") << PanelTexts(examplePanel().set(1, CellPrice, "0")) << "+*X";
+        QTest::newRow("no share row for a lot not in the panel")
+            << PanelTexts(examplePanel().share("C", "10", "20")) << "100*X";
+        QTest::newRow("no 0/1 variables without a cap") << PanelTexts(examplePanel().share("A", "10", "")) << "Y";
     }
     void linesLeftOut() {
         QFETCH(PanelTexts, texts);
@@ -189,6 +232,37 @@ private slots:
                               .target(CellSulphur, "2"))
             << "硫分<=2  A必选 B必选";
     }
+    void advancedSummary_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("underTheButton");
+        QTest::newRow("after tonnes and must-use lots, as typed")
+            << PanelTexts(examplePanel().other(CellSulphur, "1.50").share("B", "10", "40").maxLots("3"))
+            << "硫分<=2.5  配50吨 B必选 硫分>=1.50 B10%~40% 最多3种"
+            << "硫分>=1.50 B10%~40% 最多3种";
+        QTest::newRow("other sides in summary order, fixed carbon's upper one")
+            << PanelTexts(Panel()
+                              .named(2)
+                              .target(CellAsh, "9")
+                              .other(CellNa, "0.01")
+                              .other(CellFixedCarbon, "90")
+                              .other(CellMoisture, "2"))
+            << "灰分<=9  全水>=2 固定碳<=90 钠>=0.01"
+            << "全水>=2 固定碳<=90 钠>=0.01";
+        QTest::newRow("one-sided shares in panel order, lots of the run only")
+            << PanelTexts(
+                   Panel().named(3).target(CellAsh, "9").share("D", "5", "").share("C", "", "30").share("A", "20", ""))
+            << "灰分<=9  A>=20% C<=30%"
+            << "D>=5% C<=30% A>=20%";
+    }
+    void advancedSummary() {
+        QFETCH(PanelTexts, texts);
+        QFETCH(QString, expected);
+        QFETCH(QString, underTheButton);
+        QCOMPARE(BuildSchemeSummary(texts), expected);
+        QCOMPARE(AdvancedSummary(texts.advanced), underTheButton);
+    }
+
     void summary() {
         QFETCH(PanelTexts, texts);
         QFETCH(QString, expected);

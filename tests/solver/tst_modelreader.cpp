@@ -47,6 +47,27 @@ private slots:
         QTest::newRow("tonnes with decimals") << replaced(kWorkedExample, "50*X1<60*10", "12.5*X1<60.25*10");
         QTest::newRow("zero written as 0.00") << replaced(kWorkedExample, "3.20*X1", "0.00*X1");
         QTest::newRow("ten lots") << replaced(kWorkedExample, "@gin(X2);", "@gin(X2);\r\n@gin(X10);");
+        QTest::newRow("0/1 variables") << replaced(kWorkedExample, "@gin(X1);",
+                                                   "X1-10*Y1<0;\r\nY1+Y2<1;\r\n@gin(X1);\r\n@bin(Y1);\r\n@bin(Y1000);");
+        QTest::newRow("pointer to a 0/1 variable")
+            << replaced(replaced(kWorkedExample, "@gin(X1);", "@bin(Y1);\r\n@gin(X1);"), "@pointer(3)=rObj;",
+                        "@pointer(3)=rObj;\r\n@pointer(4)=Y1;");
+    }
+
+    // "@bin(Yj);" is a whole number from 0 to 1: bound by its row even where the objective pulls it up, and
+    // readable through a pointer.
+    void binaryVariables() {
+        const QByteArray text =
+            "model:\r\n[rObj] min=5*X1-3*Y1-2*Y2;\r\nX1=2;\r\nX1-2*Y2<0;\r\n@bin(Y1);\r\n@bin(Y2);"
+            "\r\ndata:\r\n@pointer(1)=X1;\r\n@pointer(2)=Y1;\r\n@pointer(3)=Y2;\r\n@pointer(4)=rObj;"
+            "\r\nenddata\r\nend";
+        const auto model = parseModel(text);
+        QVERIFY(model);
+        QCOMPARE(model->variables, (std::vector<int>{1, kMaxVariable + 1, kMaxVariable + 2}));
+        GlpkEngine engine;
+        const auto values = solveModelText(text, engine);
+        QVERIFY(values);
+        QCOMPARE(*values, (std::vector<double>{2, 1, 1, 5}));
     }
     void accepts() {
         QFETCH(QByteArray, text);
@@ -62,6 +83,10 @@ private slots:
         QTest::newRow("empty limit") << replaced(x, "<25;", "<;");
         QTest::newRow("unknown word") << replaced(x, "X2>1;", "X2>1;\r\nfoo;");
         QTest::newRow("unknown function") << replaced(x, "@gin(X1);", "@bin(X1);");
+        QTest::newRow("@bin of Y0") << replaced(x, "@gin(X1);", "@bin(Y0);");
+        QTest::newRow("@bin beyond Y1000") << replaced(x, "@gin(X1);", "@bin(Y1001);");
+        QTest::newRow("@bin without semicolon") << replaced(x, "@gin(X1);", "@bin(Y1)");
+        QTest::newRow("lower-case y") << replaced(x, "X2>1;", "y2>1;");
         QTest::newRow("max objective") << replaced(x, "min=", "max=");
         QTest::newRow("second objective") << replaced(x, "X2>1;", "[r2] min=X1;");
         QTest::newRow("no objective") << replaced(x, "[rObj] min=1500.00*X1+1800.00*X2;\r\n", "");

@@ -5,8 +5,10 @@
 #include "base/gui/WindowHub.h"
 #include "blending/BlendingTexts.h"
 #include "blending/Run.h"
+#include "blending/SchemeSummary.h"
 #include "blending/Validation.h"
 #include "blending/gui/BlendingGrid.h"
+#include "blending/gui/frmGaoji.h"
 #include "blending/gui/frmYuanyin.h"
 
 #include <QGroupBox>
@@ -62,6 +64,11 @@ constexpr QRect kTonnesLabel(150, 420, 1950, 270);
 constexpr QRect kTonnesBox(2130, 390, 1200, 330);
 constexpr QRect kTonnesUnit(3390, 420, 360, 270);
 constexpr QRect kStartButton(-3000, 330, 2790, 450);
+// "高级指标" and "清空" beside the tonnes, their summary line below them.
+constexpr QRect kAdvancedButton(4050, 330, 1350, 450);
+constexpr QRect kAdvancedClear(5460, 330, 750, 450);
+constexpr int kAdvancedSummaryTop = 840;
+constexpr int kAdvancedHeight = 360;
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& twips) {
     auto* frame = new QGroupBox(title, parent);
@@ -147,7 +154,7 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     top += kFramePitch;
 
     QGroupBox* bottom = makeFrame(this, "fraBottom", QStringLiteral("其他选项(可不填，操作不熟练者慎用)"),
-                                  QRect(kEdge, top, width - 2 * kEdge, kBottomFrameHeight));
+                                  QRect(kEdge, top, width - 2 * kEdge, kBottomFrameHeight + kAdvancedHeight));
     makeLabel(bottom, QStringLiteral("lbZhongliang"), QStringLiteral("必须根据库存所剩配"), kTonnesLabel);
     m_tonnes = new QLineEdit(bottom);
     m_tonnes->setObjectName(QStringLiteral("txtZhongliang"));
@@ -157,7 +164,18 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     m_start->setObjectName(QStringLiteral("Command1"));
     m_start->setGeometry(scale.toPixels(kStartButton.translated(width - 2 * kEdge, 0)));
     connect(m_start, &QPushButton::clicked, this, &BlendingPanel::Command1_Click);
-    top += kBottomFrameHeight + kGap;
+    auto* advanced = new QPushButton(QStringLiteral("高级指标"), bottom);
+    advanced->setObjectName(QStringLiteral("cmdGaoji"));
+    advanced->setGeometry(scale.toPixels(kAdvancedButton));
+    connect(advanced, &QPushButton::clicked, this, &BlendingPanel::cmdGaoji_Click);
+    auto* clearAdvanced = new QPushButton(QStringLiteral("清空"), bottom);
+    clearAdvanced->setObjectName(QStringLiteral("cmdGaojiClear"));
+    clearAdvanced->setGeometry(scale.toPixels(kAdvancedClear));
+    connect(clearAdvanced, &QPushButton::clicked, this, [this] { setAdvancedLimits({}); });
+    m_advancedSummary = makeLabel(bottom, QStringLiteral("lbGaoji"), QString(),
+                                  QRect(kAdvancedButton.left(), kAdvancedSummaryTop,
+                                        width - 2 * kEdge - kAdvancedButton.left() - kEdge, kLabelHeight));
+    top += kBottomFrameHeight + kAdvancedHeight + kGap;
 
     m_designSize = scale.toPixels(QSize(width, top));
     resize(m_designSize);
@@ -169,6 +187,7 @@ PanelTexts BlendingPanel::panelTexts() const {
     for (int x = 0; x < kIndexCount; ++x)
         t.target(x) = m_targets[size_t(x)]->text();
     t.tonnes = m_tonnes->text();
+    t.advanced = m_advanced;
     return t;
 }
 
@@ -177,6 +196,21 @@ void BlendingPanel::setPanelTexts(const PanelTexts& texts) {
     for (int x = 0; x < kIndexCount; ++x)
         m_targets[size_t(x)]->setText(texts.target(x));
     m_tonnes->setText(texts.tonnes);
+    setAdvancedLimits(texts.advanced);
+}
+
+void BlendingPanel::setAdvancedLimits(const AdvancedLimits& limits) {
+    m_advanced = limits;
+    const QString summary = AdvancedSummary(limits);
+    m_advancedSummary->setText(summary);
+    m_advancedSummary->setToolTip(summary); // the whole line when the label cuts it off
+}
+
+void BlendingPanel::cmdGaoji_Click() {
+    auto* dialog = new frmGaoji(panelTexts(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { setAdvancedLimits(dialog->limits()); });
+    dialog->open();
 }
 
 void BlendingPanel::SetTxtValue(const QList<Mei>& lots) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -40,6 +41,12 @@ public:
     // Called after the checks passed; the run itself. By default RunOptimisation, whose outcome the panel shows.
     void setRunHandler(std::function<void()> handler) { m_runHandler = std::move(handler); }
 
+    // The "高级指标" limits; they stay until cleared and are summed up under the button.
+    const AdvancedLimits& advancedLimits() const { return m_advanced; }
+    void setAdvancedLimits(const AdvancedLimits& limits);
+    // Opens the "高级指标" dialog on the current panel; its OK keeps the limits.
+    void cmdGaoji_Click();
+
     // Fills the empty rows (the lot selection dialog).
     void SetTxtValue(const QList<Mei>& lots);
 
@@ -55,6 +62,8 @@ private:
     std::array<QLineEdit*, kIndexCount> m_targets{};
     QLineEdit* m_tonnes = nullptr;
     QPushButton* m_start = nullptr;
+    AdvancedLimits m_advanced;
+    QLabel* m_advancedSummary = nullptr;
     PanelState m_state;
     std::function<void()> m_runHandler;
     bool m_running = false;
