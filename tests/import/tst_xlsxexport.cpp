@@ -33,7 +33,7 @@ ListData lotList() {
 ListData ratioList() {
     ListData list;
     SetRatioColumns(list);
-    NameRatioColumns(list, "山西焦,Coke");
+    NameRatioColumns(list, {QStringLiteral("山西焦"), QStringLiteral("Coke")});
     QStringList cells{"5", "25", "75"};
     while (cells.size() < kRatioColumnCount - 1)
         cells << "1.25";
