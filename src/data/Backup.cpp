@@ -18,7 +18,7 @@
 namespace vestrel {
 
 QString BackupFolder() {
-    return programPath(QStringLiteral("bakup"));
+    return dataPath(QStringLiteral("bakup"));
 }
 
 namespace {
