@@ -71,7 +71,7 @@ case "$mode" in
 start)
     # Only the program and what it reads at run time; its data stays in the program folder, outside build/.
     cmake --build "$build_dir" --target vestrel_program --parallel "$jobs"
-    cmake --install "$build_dir" --prefix "$program_dir" --component program >/dev/null
+    cmake --install "$build_dir" --prefix "$program_dir" --component program --strip >/dev/null
     echo "Vestrel is in $program_dir"
     exec "$program_dir/vestrel"
     ;;
