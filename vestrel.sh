@@ -36,9 +36,10 @@ build_dir=${VESTREL_BUILD_DIR:-build}
 program_dir=${VESTREL_PROGRAM_DIR:-$HOME/Vestrel}
 jobs=$(nproc)
 
-# What the program needs to build and run; the tests add the workbook reader and the format checker.
+# What the program needs to build and run (file: for `cpack -G DEB`); the tests add the workbook reader
+# and the format checker.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
-          qt6-wayland qt6-translations-l10n libglpk-dev fonts-wqy-microhei)
+          qt6-wayland qt6-translations-l10n libglpk-dev fonts-wqy-microhei file)
 if [ "$mode" = test ]; then
     packages+=(git python3 python3-xlrd python3-olefile clang-format)
 fi
