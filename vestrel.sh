@@ -72,6 +72,13 @@ case "$mode" in
 start)
     # Only the program and what it reads at run time; its data stays in the program folder, outside build/.
     cmake --build "$build_dir" --target vestrel_program --parallel "$jobs"
+    # Earlier versions kept the data in build/bin, where rm -rf build deletes it: carry it over once.
+    if [ -f "$build_dir/bin/coal.dat" ] && [ ! -e "$program_dir/coal.dat" ]; then
+        mkdir -p "$program_dir"
+        cp -p "$build_dir/bin/coal.dat" "$program_dir/"
+        if [ -d "$build_dir/bin/bakup" ]; then cp -Rp "$build_dir/bin/bakup" "$program_dir/"; fi
+        echo "Copied coal.dat and bakup/ from $build_dir/bin to $program_dir"
+    fi
     cmake --install "$build_dir" --prefix "$program_dir" --component program --strip >/dev/null
     echo "Vestrel is in $program_dir"
     exec "$program_dir/vestrel"
