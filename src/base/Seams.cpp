@@ -28,6 +28,7 @@ SilentInteraction g_silent;
 Interaction* g_default = &g_silent;
 Interaction* g_current = nullptr;
 QString g_programFolder;
+QString g_dataFolder;
 std::function<QDateTime()> g_clock;
 std::function<double()> g_screenWidth;
 std::function<QRect()> g_availableScreen;
@@ -61,10 +62,23 @@ QString programFolder() {
 
 void setProgramFolder(const QString& folder) {
     g_programFolder = QDir::cleanPath(folder);
+    g_dataFolder.clear();
 }
 
 QString programPath(const QString& relative) {
     return QDir(programFolder()).filePath(relative);
+}
+
+QString dataFolder() {
+    return g_dataFolder.isEmpty() ? programFolder() : g_dataFolder;
+}
+
+void setDataFolder(const QString& folder) {
+    g_dataFolder = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+QString dataPath(const QString& relative) {
+    return QDir(dataFolder()).filePath(relative);
 }
 
 QDateTime now() {

@@ -64,6 +64,12 @@ void setProgramFolder(const QString& folder);
 // A path inside the program folder, built with native separators left to Qt.
 QString programPath(const QString& relative);
 
+// The folder of the user's data (database, backups, model file). It follows the program folder until set
+// apart, as when the program folder is read-only; setProgramFolder makes it follow again.
+QString dataFolder();
+void setDataFolder(const QString& folder);
+QString dataPath(const QString& relative);
+
 // The clock (backup names, default export names); tests fix it.
 QDateTime now();
 void setClock(std::function<QDateTime()> clock); // empty function restores the real clock

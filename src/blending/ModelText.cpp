@@ -134,7 +134,7 @@ QString BuildModelText(const QList<Mei>& lots, int k, const PanelTexts& texts, b
 }
 
 QString WriteModelFile(const ModelTemplate& model, int k, bool singleLotSeen) {
-    const QString folder = programFolder();
+    const QString folder = dataFolder();
     const QString name = QStringLiteral("qzmd.dll");
     if (!WriteTextFile(name, folder, model.text(k, singleLotSeen))) return {};
     return QDir(folder).filePath(name);

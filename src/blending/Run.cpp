@@ -150,7 +150,7 @@ bool IsSingleLotSolution(std::span<const double> solution, int k) {
 
 RunOutcome RunOptimisation(PanelState& state) {
     state.SingleLotSeen = false;
-    const QString modelPath = QDir(programFolder()).filePath(QStringLiteral("qzmd.dll"));
+    const QString modelPath = dataPath(QStringLiteral("qzmd.dll"));
     // However the run ends: no model file left behind, and the next run starts without the difference line.
     const auto cleanUp = qScopeGuard([&state, &modelPath] {
         state.SingleLotSeen = false;

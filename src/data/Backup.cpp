@@ -23,7 +23,7 @@
 namespace vestrel {
 
 QString BackupFolder() {
-    return programPath(QStringLiteral("bakup"));
+    return dataPath(QStringLiteral("bakup"));
 }
 
 namespace {
@@ -194,8 +194,8 @@ int RemoveStaleTemporaries(const QStringList& folders) {
 }
 
 int RemoveStaleTemporaries() {
-    int removed = RemoveStaleTemporaries({programFolder(), BackupFolder()});
-    // Snapshots of earlier versions carried no guard. Start-up holds the one-copy lock of this program folder,
+    int removed = RemoveStaleTemporaries({dataFolder(), BackupFolder()});
+    // Snapshots of earlier versions carried no guard. Start-up holds the one-copy lock of this data folder,
     // so none of them can be in use.
     static const QRegularExpression earlier(QStringLiteral("^vestrel-[A-Za-z0-9]{6}\\.tmp$"));
     const QDir backups(BackupFolder());

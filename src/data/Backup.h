@@ -11,10 +11,10 @@ class QLockFile;
 
 namespace vestrel {
 
-// The folder "bakup" beside the program.
+// The folder "bakup" in the data folder.
 QString BackupFolder();
 
-// The backup file of a day: bakup/yyyy-MM-dd.bak in the program folder.
+// The backup file of a day: bakup/yyyy-MM-dd.bak in the data folder.
 QString BackupFilePath(const QDate& day);
 
 // Writes a consistent copy of the database to the day's backup file, replacing an earlier copy of that day.
