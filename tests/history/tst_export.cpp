@@ -245,7 +245,8 @@ private slots:
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
         QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
         QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-        QCOMPARE(dialog->nameFilters(), QStringList{"Microsoft Excel .xls (*.xls)"});
+        QCOMPARE(dialog->nameFilters(),
+                 (QStringList{"Microsoft Excel .xls (*.xls)", "Microsoft Excel 工作簿 .xlsx (*.xlsx)"}));
         dialog->setDirectory(folder->path());
         dialog->selectFile("新文件.xls");
         static_cast<QDialog*>(dialog.get())->accept(); // as the dialog's own button does
