@@ -197,6 +197,26 @@ Decimal Decimal::multipliedBy(std::uint32_t factor) const {
     return d;
 }
 
+Decimal Decimal::timesPow10(int n) const {
+    Decimal d = *this;
+    const int fromScale = std::min(n, d.scale_);
+    d.scale_ -= fromScale;
+    multiplyPow10(d.limbs_, n - fromScale);
+    d.normalize();
+    return d;
+}
+
+std::optional<std::int64_t> Decimal::toInt64() const {
+    if (scale_ != 0 || limbs_.size() > 3) return std::nullopt;
+    std::uint64_t magnitude = 0;
+    for (std::size_t i = limbs_.size(); i-- > 0;) {
+        if (magnitude > (std::uint64_t(1) << 62) / kBase) return std::nullopt;
+        magnitude = magnitude * kBase + limbs_[i];
+    }
+    if (magnitude >= std::uint64_t(1) << 62) return std::nullopt;
+    return negative_ ? -std::int64_t(magnitude) : std::int64_t(magnitude);
+}
+
 int Decimal::compare(const Decimal& other) const {
     if (negative_ != other.negative_) return negative_ ? -1 : 1;
     const int scale = std::max(scale_, other.scale_);

@@ -26,12 +26,17 @@ public:
     Decimal operator+(const Decimal& other) const;
     Decimal operator-(const Decimal& other) const { return *this + other.negated(); }
     Decimal multipliedBy(std::uint32_t factor) const;
+    // This number times 10^n, n >= 0.
+    Decimal timesPow10(int n) const;
     // -1, 0 or 1.
     int compare(const Decimal& other) const;
 
     // Largest (floor) or smallest (ceil) number with at most `decimals` decimals not above / not below this one.
     Decimal floorTo(int decimals) const;
     Decimal ceilTo(int decimals) const;
+
+    // The value as an integer when it is one and its magnitude is below 2^62.
+    std::optional<std::int64_t> toInt64() const;
 
     std::string toString() const;
     // The nearest double.

@@ -38,7 +38,7 @@ SolveAhead::SolveAhead(std::vector<QByteArray> texts, int workers) {
     slots_.reserve(texts.size());
     for (QByteArray& text : texts) {
         index_.insert(text, slots_.size()); // a repeated text is answered by its last slot
-        slots_.push_back({std::move(text), State::Waiting, std::nullopt});
+        slots_.push_back({std::move(text), State::Waiting, SolveResult{}});
     }
     // A replaced engine is never called from here: its caller expects every call on its own thread.
     if (!defaultEngineIsBuiltIn()) return;
@@ -67,17 +67,18 @@ void SolveAhead::solve(std::size_t i, std::unique_lock<std::mutex>& lock) {
     slot.state = State::Solving;
     const QByteArray text = slot.text;
     lock.unlock();
-    // Each thread its own engine: GLPK keeps its environment per thread, one problem object per solve.
-    GlpkEngine engine;
-    std::optional<std::vector<double>> values;
+    SolveResult result;
     try {
-        values = solveModelText(text, engine);
+        bool numbers = false;
+        const auto model = parseModel(text, nullptr, &numbers);
+        result = model ? solveModelChecked(*model, defaultEngine())
+                       : SolveResult{numbers ? SolveStatus::NumbersTooLarge : SolveStatus::Failed, std::nullopt};
     } catch (...) {
-        // Out of memory on a worker must not end the program; the text then counts as unsolved, as a failed
+        // Out of memory on a worker must not end the program; the text then counts as failed, as a failed
         // solve on the caller's thread would.
     }
     lock.lock();
-    slot.values = std::move(values);
+    slot.result = std::move(result);
     slot.state = State::Done;
     solved_.notify_all();
 }
@@ -101,7 +102,7 @@ void SolveAhead::work() {
     GlpkEngine::releaseThread();
 }
 
-std::optional<std::optional<std::vector<double>>> SolveAhead::values(const QByteArray& text) {
+std::optional<SolveResult> SolveAhead::result(const QByteArray& text) {
     std::unique_lock lock(mutex_);
     const auto found = index_.constFind(text);
     if (found == index_.constEnd()) return std::nullopt;
@@ -114,7 +115,7 @@ std::optional<std::optional<std::vector<double>>> SolveAhead::values(const QByte
         else
             solved_.wait(lock, [this, i] { return slots_[i].state == State::Done; });
     }
-    return slots_[i].values;
+    return slots_[i].result;
 }
 
 } // namespace vestrel::solver

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "solver/ModelSolver.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <condition_variable>
@@ -30,16 +32,16 @@ public:
     SolveAhead(const SolveAhead&) = delete;
     SolveAhead& operator=(const SolveAhead&) = delete;
 
-    // The values solveModelText gives for the text: solved on this thread when no worker has started it yet,
-    // waited for when one has. Nothing when the text is not one of the texts.
-    std::optional<std::optional<std::vector<double>>> values(const QByteArray& text);
+    // What solving the text's model gives: solved on this thread when no worker has started it yet, waited for
+    // when one has. Nothing when the text is not one of the texts.
+    std::optional<SolveResult> result(const QByteArray& text);
 
 private:
     enum class State { Waiting, Solving, Done };
     struct Slot {
         QByteArray text;
         State state = State::Waiting;
-        std::optional<std::vector<double>> values;
+        SolveResult result;
     };
 
     std::optional<std::size_t> firstWaiting(); // under the lock

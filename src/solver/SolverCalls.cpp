@@ -42,24 +42,35 @@ int take(SolverEnvironment& env, const QByteArray& path) {
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return SolverFileUnreadable;
     const QByteArray text = file.read(kMaxModelBytes + 1);
     if (file.error() != QFileDevice::NoError) return SolverFileUnreadable;
-    env.model = parseModel(text);
+    bool numberTooLarge = false;
+    env.model = parseModel(text, nullptr, &numberTooLarge);
     if (env.model) env.text = text;
-    return env.model ? SolverOk : SolverModelRejected;
+    return env.model ? SolverOk : numberTooLarge ? SolverNumbersTooLarge : SolverModelRejected;
 }
 
-std::optional<std::vector<double>> exportedValues(const SolverEnvironment& env) {
+SolveResult solveTaken(const SolverEnvironment& env) {
     if (SolveAhead* ahead = SolveAhead::active()) {
-        if (auto known = ahead->values(env.text)) return std::move(*known);
+        if (auto known = ahead->result(env.text)) return std::move(*known);
     }
-    auto solution = solveModel(*env.model, defaultEngine());
-    if (!solution) return std::nullopt;
-    return std::move(solution->exported);
+    return solveModelChecked(*env.model, defaultEngine());
 }
 
 int go(SolverEnvironment& env) {
     if (!env.model) return SolverNoModel;
-    const auto exported = exportedValues(env);
-    if (!exported) return SolverNoSolution;
+    const SolveResult result = solveTaken(env);
+    switch (result.status) {
+    case SolveStatus::Solved:
+        break;
+    case SolveStatus::NoSolution:
+        return SolverNoSolution;
+    case SolveStatus::OutOfBudget:
+        return SolverOutOfBudget;
+    case SolveStatus::NumbersTooLarge:
+        return SolverNumbersTooLarge;
+    case SolveStatus::Failed:
+        return SolverInternalError;
+    }
+    const std::vector<double>* exported = &result.solution->exported;
     if (exported->size() > env.locations.size()) return SolverNoLocation;
     for (std::size_t i = 0; i < exported->size(); ++i)
         *env.locations[i] = (*exported)[i];

@@ -93,9 +93,9 @@ private slots:
         test::TempProgramFolder folder;
         const PanelState state = stateOf(texts);
         const QString path = writeFile ? WriteModelFile(state, 10) : modelFile(folder);
-        bool available = false;
-        QVERIFY(!SolveModel(path, 2, &available));
-        QVERIFY(available);
+        SolveOutcome outcome = SolveOutcome::Solved;
+        QVERIFY(!SolveModel(path, 2, &outcome));
+        QCOMPARE(int(outcome), int(writeFile ? SolveOutcome::NoSolution : SolveOutcome::Failed));
     }
 
     void solverScript_data() {

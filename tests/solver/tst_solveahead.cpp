@@ -19,7 +19,7 @@ QByteArray model(int k, const char* limit = "0.6") {
 
 class NeverCalled : public MilpEngine {
 public:
-    std::optional<std::vector<double>> solve(const MilpProblem&) override { return std::nullopt; }
+    MilpResult solve(const MilpProblem&) override { return {MilpStatus::Infeasible, {}}; }
 };
 
 } // namespace
@@ -47,16 +47,16 @@ private slots:
         QCOMPARE(SolveAhead::active(), &ahead);
         // Asked out of order as well, and twice.
         for (const QByteArray& text : {texts[40], texts[0], texts[40]}) {
-            const auto known = ahead.values(text);
+            const auto known = ahead.result(text);
             QVERIFY(known.has_value());
-            QCOMPARE(*known, solveModelText(text));
+            QCOMPARE(known->solution ? std::optional(known->solution->exported) : std::nullopt, solveModelText(text));
         }
         for (const QByteArray& text : texts) {
-            const auto known = ahead.values(text);
+            const auto known = ahead.result(text);
             QVERIFY(known.has_value());
-            QCOMPARE(*known, solveModelText(text));
+            QCOMPARE(known->solution ? std::optional(known->solution->exported) : std::nullopt, solveModelText(text));
         }
-        QVERIFY(!ahead.values(model(61)).has_value());
+        QVERIFY(!ahead.result(model(61)).has_value());
     }
 
     void registersWhileItLives() {
@@ -81,7 +81,7 @@ private slots:
         timer.start();
         {
             SolveAhead ahead(std::move(texts), 2);
-            QVERIFY(ahead.values(model(2)).has_value());
+            QVERIFY(ahead.result(model(2)).has_value());
         }
         // Solving all of them takes seconds.
         QVERIFY2(timer.elapsed() < 1000, "the destructor waited for every text");
@@ -105,7 +105,7 @@ private slots:
             for (int i = 0; i < count; ++i) {
                 SolveAhead ahead(texts, 2);
                 for (const QByteArray& text : texts)
-                    ahead.values(text);
+                    ahead.result(text);
             }
         };
         runs(50); // the allocator's arenas for the threads settle first

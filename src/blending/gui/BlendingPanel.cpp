@@ -58,6 +58,7 @@ void showRunOutcome(const RunOutcome& outcome) {
     switch (outcome.kind) {
     case RunOutcome::Kind::Stored:
         hub::showHistoryAfterRun();
+        if (!outcome.message.isEmpty()) showMessage(outcome.message); // the k that were skipped
         break;
     case RunOutcome::Kind::NoScheme:
         showMessage(outcome.message);
