@@ -4,7 +4,7 @@
 // model; "GLPK run" the whole run with GLPK in the exact engine's place. Prints medians of several repeats,
 // then per class of panels the median and the worst whole run of both engines side by side.
 //
-// Options: --stress adds the panels below; --no-glpk skips GLPK; --workers N sets the solve-ahead threads;
+// Options: --stress adds the panels below; --no-glpk skips GLPK;
 // --repeats N; --only PREFIX times only the panels whose name starts with PREFIX; --solves-only skips the runs.
 //
 // The panels' lots scatter around typical values the way a catalogue's do (seeded, so every run of the
@@ -18,7 +18,6 @@
 #include "data/Dbconnection.h"
 #include "solver/ExactEngine.h"
 #include "solver/ModelSolver.h"
-#include "solver/SolveAhead.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -288,8 +287,6 @@ int main(int argc, char** argv) {
     Options options;
     options.runs = !args.contains(QStringLiteral("--solves-only"));
     options.glpk = options.runs && !args.contains(QStringLiteral("--no-glpk"));
-    const qsizetype workers = args.indexOf(QStringLiteral("--workers"));
-    if (workers > 0 && workers + 1 < args.size()) solver::SolveAhead::setWorkerCount(args[workers + 1].toInt());
     const qsizetype repeats = args.indexOf(QStringLiteral("--repeats"));
     if (repeats > 0 && repeats + 1 < args.size()) options.repeats = std::max(1, args[repeats + 1].toInt());
     const qsizetype only = args.indexOf(QStringLiteral("--only"));

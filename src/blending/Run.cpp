@@ -9,16 +9,17 @@
 #include "blending/Validation.h"
 #include "catalogue/Mei.h"
 #include "data/Dbconnection.h"
-#include "solver/SolveAhead.h"
 #include "solver/SolverCalls.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSqlQuery>
 #include <QStringList>
+#include <numeric>
 
 namespace vestrel {
 
@@ -30,6 +31,20 @@ constexpr int kShareColumns = 10; // d1..d10 of Lishi_Peibibiao
 
 void removeModelFile(const QString& path) {
     if (QFileInfo(path).isFile()) QFile::remove(path);
+}
+
+// The parts divided by their greatest common divisor.
+QList<qint64> proportionsOf(std::span<const double> parts) {
+    QList<qint64> whole;
+    qint64 divisor = 0;
+    for (const double part : parts) {
+        whole << qint64(part);
+        divisor = std::gcd(divisor, qAbs(whole.back()));
+    }
+    if (divisor > 1)
+        for (qint64& part : whole)
+            part /= divisor;
+    return whole;
 }
 
 RunOutcome failure(const QString& message) {
@@ -195,18 +210,7 @@ RunOutcome RunOptimisation(PanelState& state) {
 
     const bool pricesAllEqual = PricesAllEqual(state.texts);
     const ModelTemplate model(state.PanelLots, state.texts);
-    // The models still to come are solved on the other cores meanwhile; the difference line changes them, so
-    // they are handed over again when it switches on.
-    std::optional<solver::SolveAhead> ahead;
-    const auto solveAhead = [&](int fromK) {
-        ahead.reset();
-        if (solver::SolveAhead::workerCount() == 0) return;
-        std::vector<QByteArray> texts;
-        for (int k = fromK; k <= kLastK; ++k)
-            texts.push_back(TextFileBytes(model.text(k, state.SingleLotSeen)));
-        ahead.emplace(std::move(texts));
-    };
-    solveAhead(kFirstK);
+    QHash<QList<qint64>, std::optional<Mei>> blends;
     QSet<QString> storedPrices; // as general number texts, the way the price is compared
     int stored = 0;
     QStringList skipped;
@@ -238,11 +242,13 @@ RunOutcome RunOptimisation(PanelState& state) {
         case SolveOutcome::SolverUnavailable:
             return failure(QStringLiteral("无法启动求解程序，配比没有完成。"));
         }
-        if (IsSingleLotSolution(*solution, k) && !state.SingleLotSeen) {
-            state.SingleLotSeen = true;
-            solveAhead(k + 1);
-        }
-        const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution);
+        if (IsSingleLotSolution(*solution, k)) state.SingleLotSeen = true;
+        // Parts in the same proportions make the same blend (k = 4 with 2 + 2 repeats k = 2 with 1 + 1): each
+        // blend is worked out once.
+        const QList<qint64> proportions = proportionsOf(std::span<const double>(solution->data(), size_t(n)));
+        auto known = blends.constFind(proportions);
+        if (known == blends.constEnd()) known = blends.insert(proportions, BlendOfSolution(state.PanelLots, *solution));
+        const std::optional<Mei>& blend = known.value();
         if (!blend) continue; // parts that add up to 0 cannot meet the sum row; nothing to store
         const QString price = GeneralNumberText(blend->JiaGe);
         if (!pricesAllEqual && storedPrices.contains(price)) continue;

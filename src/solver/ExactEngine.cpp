@@ -12,9 +12,9 @@ namespace vestrel::solver {
 
 namespace {
 
-// Row coefficients after scaling and shifting stay below this, parts below kMaxParts and columns below
-// kMaxColumns, so every row activity is below 2^52: exact in int64 and in double.
-constexpr std::int64_t kMaxCoefficient = std::int64_t(1) << 36;
+// Every row activity of a model (a scaled, shifted coefficient times k, summed over the parts) stays below
+// this, so it is exact in int64 and in double.
+constexpr double kMaxActivity = 0x1p52;
 constexpr std::int64_t kMaxScaled = std::int64_t(1) << 61;
 constexpr int kMaxDecimals = 18;
 // The weighted price of a blend stays below this, so the search compares prices exactly in double.
@@ -204,10 +204,12 @@ Prep addRow(const MilpProblem::Row& source, IntModel& m) {
         target += *v;
     }
     const std::int64_t shift = commonValue(a);
+    double activity = 0;
     for (std::int64_t& v : a) {
         v -= shift;
-        if (std::llabs(v) > kMaxCoefficient) return Prep::NumbersTooLarge;
+        activity += std::fabs(double(v)) * double(m.k);
     }
+    if (activity >= kMaxActivity) return Prep::NumbersTooLarge;
     const Decimal rhs =
         source.exactRhs.timesPow10(decimals) - Decimal::fromInteger(shift).multipliedBy(std::uint32_t(m.k));
 
@@ -597,10 +599,12 @@ private:
             }
         }
         std::int64_t divisor = 0;
+        double reach = 0;
         for (const std::int64_t v : x) {
-            if (std::llabs(v) > kMaxCoefficient) return false;
+            reach += std::fabs(double(v)) * double(model_.k);
             divisor = std::gcd(divisor, std::llabs(v));
         }
+        if (reach >= kMaxActivity) return false;
         if (divisor == 0) return false;
         for (std::int64_t& v : x)
             v /= divisor;

@@ -1,7 +1,6 @@
 #include "solver/SolverCalls.h"
 
 #include "solver/ModelSolver.h"
-#include "solver/SolveAhead.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -17,7 +16,6 @@ namespace vestrel::solver {
 struct SolverEnvironment {
     std::vector<double*> locations;
     std::optional<Model> model;
-    QByteArray text; // of the model, by which a solve ahead finds its values
 };
 
 namespace {
@@ -37,27 +35,18 @@ SolverEnvironment* live(LSenv env) {
 
 int take(SolverEnvironment& env, const QByteArray& path) {
     env.model.reset();
-    env.text.clear();
     QFile file(QString::fromUtf8(path));
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return SolverFileUnreadable;
     const QByteArray text = file.read(kMaxModelBytes + 1);
     if (file.error() != QFileDevice::NoError) return SolverFileUnreadable;
     bool numberTooLarge = false;
     env.model = parseModel(text, nullptr, &numberTooLarge);
-    if (env.model) env.text = text;
     return env.model ? SolverOk : numberTooLarge ? SolverNumbersTooLarge : SolverModelRejected;
-}
-
-SolveResult solveTaken(const SolverEnvironment& env) {
-    if (SolveAhead* ahead = SolveAhead::active()) {
-        if (auto known = ahead->result(env.text)) return std::move(*known);
-    }
-    return solveModelChecked(*env.model, defaultEngine());
 }
 
 int go(SolverEnvironment& env) {
     if (!env.model) return SolverNoModel;
-    const SolveResult result = solveTaken(env);
+    const SolveResult result = solveModelChecked(*env.model, defaultEngine());
     switch (result.status) {
     case SolveStatus::Solved:
         break;

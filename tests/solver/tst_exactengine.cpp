@@ -221,8 +221,8 @@ private slots:
     void refusesNumbersItCannotCarry_data() {
         QTest::addColumn<QByteArray>("objective");
         QTest::addColumn<QByteArray>("row");
-        QTest::newRow("index value of 10^12")
-            << QByteArray("1500.00*X1+1800.00*X2") << QByteArray("1000000000000.00*X1+1.50*X2<25;");
+        QTest::newRow("index value of 10^14")
+            << QByteArray("1500.00*X1+1800.00*X2") << QByteArray("100000000000000.00*X1+1.50*X2<25;");
         QTest::newRow("price of 10^15") << QByteArray("999999999999999.00*X1+1800.00*X2")
                                         << QByteArray("3.20*X1+1.50*X2<25;");
         QTest::newRow("price with 16 digits")
