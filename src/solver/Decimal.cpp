@@ -201,6 +201,33 @@ std::optional<Decimal> Decimal::parse(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Up to 18 digits go straight into the word.
+    {
+        std::uint64_t value = 0;
+        int count = 0, scale = 0;
+        bool point = false, fits = true;
+        for (std::size_t k = i; k < text.size() && fits; ++k) {
+            const char c = text[k];
+            if (c >= '0' && c <= '9') {
+                fits = ++count <= 18;
+                value = value * 10 + std::uint64_t(c - '0');
+                if (point) ++scale;
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                return std::nullopt;
+            }
+        }
+        if (fits) {
+            if (count == 0) return std::nullopt;
+            Decimal d;
+            d.small_ = value;
+            d.negative_ = negative;
+            d.scale_ = scale;
+            d.normalize();
+            return d;
+        }
+    }
     std::string digits;
     int scale = 0;
     bool point = false;

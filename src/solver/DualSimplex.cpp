@@ -432,14 +432,34 @@ bool provesInfeasible(const Problem& p, const State& s) {
     if (r < 0) return false;
     // Row r of the tableau is w [A -I] with w row r of B^-1, which the activity columns hold negated. Every
     // point that meets the rows has w A x - w r = 0; a bound of either sign above 0 rules every point out.
-    thread_local std::vector<double> y;
-    y.resize(std::size_t(p.m));
-    for (const double sign : {1.0, -1.0}) {
-        for (int i = 0; i < p.m; ++i)
-            y[std::size_t(i)] = -sign * s.tableau(r, p.n + i);
-        if (boundFor(p, nullptr, y, s, nullptr) > 0) return true;
+    // Both signs in one pass: the terms of the second are the first's with d and y negated.
+    Sum plus, minus;
+    thread_local std::vector<double> w;
+    w.resize(std::size_t(p.m));
+    for (int i = 0; i < p.m; ++i)
+        w[std::size_t(i)] = -s.tableau(r, p.n + i);
+    for (int j = 0; j < p.n; ++j) {
+        double dj = 0.0, magnitude = 0.0; // d_j = (w A)_j for y = -w
+        for (int i = 0; i < p.m; ++i) {
+            const double product = w[std::size_t(i)] * p.a[std::size_t(i) * std::size_t(p.n) + std::size_t(j)];
+            dj += product;
+            magnitude += std::fabs(product);
+        }
+        const double error = 2.0 * (p.m + 3) * kUnit * magnitude;
+        const auto term = [&](double d) {
+            const double dl = d - error;
+            return dl >= 0 ? dl * s.lo(j) : dl * s.up(j);
+        };
+        plus.add(term(dj));
+        minus.add(term(-dj));
     }
-    return false;
+    for (int i = 0; i < p.m; ++i) {
+        const double yi = -w[std::size_t(i)];
+        const int c = p.n + i;
+        plus.add(yi >= 0 ? yi * s.lo(c) : yi * s.up(c));
+        minus.add(-yi >= 0 ? -yi * s.lo(c) : -yi * s.up(c));
+    }
+    return plus.lower() > 0 || minus.lower() > 0;
 }
 
 } // namespace vestrel::solver::lp

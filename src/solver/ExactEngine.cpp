@@ -214,12 +214,13 @@ Prep addRow(const MilpProblem::Row& source, IntModel& m) {
         source.exactRhs.timesPow10(decimals) - Decimal::fromInteger(shift).multipliedBy(std::uint32_t(m.k));
 
     IntRow row;
-    row.a = a;
+    row.a = std::move(a);
+    const std::vector<std::int64_t>& coefficients = row.a;
     std::int64_t tenth = 1; // 0.1 in the row's scale, when it has at least one decimal
     for (int i = 1; i < decimals; ++i)
         tenth *= 10;
-    row.trace =
-        decimals > 0 && std::all_of(a.begin(), a.end(), [tenth](std::int64_t v) { return std::llabs(v) <= tenth; });
+    row.trace = decimals > 0 && std::all_of(coefficients.begin(), coefficients.end(),
+                                            [tenth](std::int64_t v) { return std::llabs(v) <= tenth; });
     std::int64_t least = 0, most = 0;
     m.activityRange(row, least, most);
     if (source.relation != Relation::GreaterEqual) {
@@ -243,8 +244,8 @@ Prep addRow(const MilpProblem::Row& source, IntModel& m) {
     std::int64_t divisor = 0;
     int nonzero = 0, last = -1;
     for (int j = 0; j < n; ++j) {
-        if (a[std::size_t(j)] == 0) continue;
-        divisor = std::gcd(divisor, std::llabs(a[std::size_t(j)]));
+        if (coefficients[std::size_t(j)] == 0) continue;
+        divisor = std::gcd(divisor, std::llabs(coefficients[std::size_t(j)]));
         ++nonzero;
         last = j;
     }
@@ -398,12 +399,13 @@ public:
         addRootCuts();
         pseudo_.assign(std::size_t(p_.columns()), Pseudocost{});
         if (seed_.size() == std::size_t(4 * (p_.n + 1))) {
+            // The earlier models' average counts as one trial: it orders the candidates, but this model's own
+            // trials decide when a column is trusted.
             const auto take = [this](Pseudocost& p, std::size_t at) {
                 for (int side = 0; side < 2; ++side) {
                     const double count = seed_[at + 2 + std::size_t(side)];
-                    const double kept = std::min(count, double(kReliable));
-                    p.sum[side] = count > 0 ? seed_[at + std::size_t(side)] * p_.costScale * kept / count : 0.0;
-                    p.count[side] = int(kept);
+                    p.sum[side] = count > 0 ? seed_[at + std::size_t(side)] * p_.costScale / count : 0.0;
+                    p.count[side] = count > 0 ? 1 : 0;
                 }
             };
             for (int j = 0; j < p_.n; ++j)
@@ -478,6 +480,17 @@ private:
         return bool(b.fromUpper[std::size_t(c)]) == atUpper(s, c) ? b.gain[std::size_t(c)] : 0.0;
     }
 
+    // Whether the node's LP value z comes close enough to the target, or a reduced cost is large enough against
+    // the room left, for the proven bound to prune the node or tighten a bound.
+    bool boundMatters(const lp::State& s, double z) const {
+        if (roundUp(z + 1e-9 * std::fabs(z) + 1e-6) > target()) return true;
+        const double room = target() - z;
+        for (int c = 0; c < p_.columns(); ++c) {
+            if (!s.isBasic(c) && std::fabs(s.reducedCost(c)) * (s.up(c) - s.lo(c)) > room) return true;
+        }
+        return false;
+    }
+
     // Reduced-cost tightening: a column whose move costs more than the gap to the incumbent cannot move that far.
     bool tighten(lp::State& s, const lp::Bound& b) {
         const double room = target() - b.value;
@@ -506,6 +519,11 @@ private:
         for (int round = 0; round < kCutRounds; ++round) {
             s.reset(p_, lo_, up_);
             if (s.solve(p_, 4 * kMaxPivots) != lp::Status::Optimal) return;
+            // No cut when the incumbent already closes the root.
+            if (round == 0 && has_ && boundMatters(s, s.objective(p_))) {
+                lp::safeBound(p_, s, bound_);
+                if (pruned(bound_.value)) return;
+            }
             std::vector<std::pair<double, IntRow>> found;
             for (int r = 0; r < p_.m; ++r) {
                 const int b = s.basicColumn(r);
@@ -723,9 +741,16 @@ private:
                 learn(node.column, node.side, (s.objective(p_) - node.parentObjective) / node.distance);
                 node.column = -1;
             }
-            lp::safeBound(p_, s, bound_);
-            if (pruned(bound_.value)) return true;
-            if (has_) tighten(s, bound_);
+            // The proven bound costs a pass over the rows; it is worked out when it can decide something: a
+            // prune, a tightening or the closing of a node with a whole-number optimum.
+            bool bounded = false;
+            const double z = s.objective(p_);
+            if (has_ && boundMatters(s, z)) {
+                lp::safeBound(p_, s, bound_);
+                bounded = true;
+                if (pruned(bound_.value)) return true;
+                tighten(s, bound_);
+            }
 
             candidates_.clear();
             bool fractionalPart = false;
@@ -745,11 +770,12 @@ private:
                     split(s);
                     return true;
                 }
+                if (!bounded) lp::safeBound(p_, s, bound_);
                 offer(x);
                 closeOrExploreTies(s, bound_);
                 return true;
             }
-            const int decided = branch(s, bound_.value);
+            const int decided = branch(s, bounded ? std::max(bound_.value, node.bound) : node.bound);
             if (decided < 0) return false;
             if (decided == 0) return true;
             // One side of a column was ruled out and its bound moved: solve the node again.
