@@ -10,16 +10,21 @@
 namespace vestrel::solver {
 
 // Branch and bound in whole numbers for the blending run's models: at most kMaxColumns parts X1..Xn >= 0 that
-// add up to k (one row X1 + ... + Xn = k), any number of "<", ">" and "=" rows. Every decision that removes
-// points is exact: rows are scaled to whole numbers, and the bound that prunes a node is computed from the
-// node's duals with every rounding error bounded, so no blend is ever reported cheapest without proof.
-// Models of another shape go to GLPK.
+// add up to k (one row X1 + ... + Xn = k, k at most kMaxParts), any number of "<", ">" and "=" rows. Every
+// decision that removes points is exact: rows are scaled to whole numbers, and the bound that prunes a node is
+// computed from the node's duals with every rounding error bounded, so no blend is ever reported cheapest
+// without proof. A model whose search needs more than the budget is reported OutOfBudget, never answered with
+// the best blend found so far; one whose scaled rows or prices reach 2^52 is NumbersTooLarge. Models of
+// another shape go to GLPK.
 //
-// Ties: among the cheapest blends the engine returns the one with the least sum of 2^(j-1) Xj, that is the
-// one that puts its parts on the lots higher in the panel, and among those the one with the most parts on
-// X1, then on X2, and so on. It minimises price x W + sum 2^(j-1) Xj with W = k 2^n + 1, which orders blends
-// by price first because the second term differs by less than W between any two blends of k parts. The
-// result therefore never depends on the search order, on earlier models or on which thread solves.
+// Ties, which decide more than the one scheme: a blend of one lot switches on the difference row for every
+// later k of the run, so the rule must not depend on chance. Among the cheapest blends the engine returns the
+// one with the least sum of 2^(j-1) Xj, that is the one with more parts on the lots higher in the panel, and
+// among those the one with the most parts on X1, then on X2, and so on. It minimises price x W + sum
+// 2^(j-1) Xj with W = k 2^n + 1 (prices in their whole-number steps), which orders blends by price first
+// because the second term differs by less than W between any two blends of k parts; where that sum would
+// reach 2^52 it searches twice instead, for the least price and then for the least weight at that price. The
+// result never depends on the search order, on earlier models or on the thread that solves.
 class ExactEngine : public MilpEngine {
 public:
     static constexpr int kMaxColumns = 16;
