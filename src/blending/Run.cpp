@@ -9,16 +9,17 @@
 #include "blending/Validation.h"
 #include "catalogue/Mei.h"
 #include "data/Dbconnection.h"
-#include "solver/SolveAhead.h"
 #include "solver/SolverCalls.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSqlQuery>
 #include <QStringList>
+#include <numeric>
 
 namespace vestrel {
 
@@ -30,6 +31,20 @@ constexpr int kShareColumns = 10; // d1..d10 of Lishi_Peibibiao
 
 void removeModelFile(const QString& path) {
     if (QFileInfo(path).isFile()) QFile::remove(path);
+}
+
+// The parts divided by their greatest common divisor.
+QList<qint64> proportionsOf(std::span<const double> parts) {
+    QList<qint64> whole;
+    qint64 divisor = 0;
+    for (const double part : parts) {
+        whole << qint64(part);
+        divisor = std::gcd(divisor, qAbs(whole.back()));
+    }
+    if (divisor > 1)
+        for (qint64& part : whole)
+            part /= divisor;
+    return whole;
 }
 
 RunOutcome failure(const QString& message) {
@@ -118,12 +133,14 @@ QByteArray SolverScript(const QString& modelPath) {
     return QByteArrayLiteral("SET ECHOIN 1\ntake ") + take.toUtf8() + QByteArrayLiteral("\nGO\nQUIT\n");
 }
 
-std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, bool* solverAvailable) {
-    if (solverAvailable) *solverAvailable = true;
+std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, SolveOutcome* outcome) {
+    SolveOutcome ignored;
+    SolveOutcome& result = outcome ? *outcome : ignored;
+    result = SolveOutcome::Failed;
     if (n < 0) return std::nullopt;
     solver::LSenv env = solver::LScreateEnvLng();
     if (!env) {
-        if (solverAvailable) *solverAvailable = false;
+        result = SolveOutcome::SolverUnavailable;
         return std::nullopt;
     }
     // The solver writes through these addresses during the script, so the vector must not grow meanwhile.
@@ -136,8 +153,25 @@ std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, b
     const int status = registered ? solver::LSexecuteScriptLng(env, script.constData()) : solver::SolverBadArgument;
     solver::LScloseLogFileLng(env);
     solver::LSdeleteEnvLng(env);
-    // An objective of exactly 0 is taken as "nothing solved", as the untouched array reads.
-    if (status != solver::SolverOk || values[size_t(n)] == 0.0) return std::nullopt;
+    switch (status) {
+    case solver::SolverOk:
+        // An objective of exactly 0 is taken as "nothing solved", as the untouched array reads.
+        result = values[size_t(n)] == 0.0 ? SolveOutcome::NoSolution : SolveOutcome::Solved;
+        break;
+    case solver::SolverNoSolution:
+        result = SolveOutcome::NoSolution;
+        break;
+    case solver::SolverOutOfBudget:
+        result = SolveOutcome::Skipped;
+        break;
+    case solver::SolverNumbersTooLarge:
+        result = SolveOutcome::NumbersTooLarge;
+        break;
+    default:
+        result = SolveOutcome::Failed;
+        break;
+    }
+    if (result != SolveOutcome::Solved) return std::nullopt;
     return values;
 }
 
@@ -176,20 +210,10 @@ RunOutcome RunOptimisation(PanelState& state) {
 
     const bool pricesAllEqual = PricesAllEqual(state.texts);
     const ModelTemplate model(state.PanelLots, state.texts);
-    // The models still to come are solved on the other cores meanwhile; the difference line changes them, so
-    // they are handed over again when it switches on.
-    std::optional<solver::SolveAhead> ahead;
-    const auto solveAhead = [&](int fromK) {
-        ahead.reset();
-        if (solver::SolveAhead::workerCount() == 0) return;
-        std::vector<QByteArray> texts;
-        for (int k = fromK; k <= kLastK; ++k)
-            texts.push_back(TextFileBytes(model.text(k, state.SingleLotSeen)));
-        ahead.emplace(std::move(texts));
-    };
-    solveAhead(kFirstK);
+    QHash<QList<qint64>, std::optional<Mei>> blends;
     QSet<QString> storedPrices; // as general number texts, the way the price is compared
     int stored = 0;
+    QStringList skipped;
     for (int k = kFirstK; k <= kLastK; ++k) {
         // A new file instead of truncating the last one: file systems that flush a truncated, rewritten file on
         // close (ext4) would otherwise wait for the disk 99 times.
@@ -198,15 +222,34 @@ RunOutcome RunOptimisation(PanelState& state) {
         if (path.isEmpty())
             return failure(
                 QStringLiteral("无法写入模型文件“%1”，配比没有完成。").arg(QDir::toNativeSeparators(modelPath)));
-        bool solverAvailable = true;
-        const std::optional<std::vector<double>> solution = SolveModel(path, n, &solverAvailable);
-        if (!solverAvailable) return failure(QStringLiteral("无法启动求解程序，配比没有完成。"));
-        if (!solution) continue;
-        if (IsSingleLotSolution(*solution, k) && !state.SingleLotSeen) {
-            state.SingleLotSeen = true;
-            solveAhead(k + 1);
+        SolveOutcome outcome = SolveOutcome::Failed;
+        const std::optional<std::vector<double>> solution = SolveModel(path, n, &outcome);
+        switch (outcome) {
+        case SolveOutcome::Solved:
+            break;
+        case SolveOutcome::NoSolution:
+            continue;
+        case SolveOutcome::Skipped:
+            // Never a blend that is not proven cheapest: this k stores nothing and the user is told.
+            skipped << QString::number(k);
+            continue;
+        case SolveOutcome::NumbersTooLarge:
+            return failure(QStringLiteral("份数为%1的模型中有数值过大，求解程序无法精确计算，配比没有完成。请检查价格、"
+                                          "指标、目标值、库存和配煤吨数。")
+                               .arg(k));
+        case SolveOutcome::Failed:
+            return failure(QStringLiteral("求解程序未能求解份数为%1的模型，配比没有完成。").arg(k));
+        case SolveOutcome::SolverUnavailable:
+            return failure(QStringLiteral("无法启动求解程序，配比没有完成。"));
         }
-        const std::optional<Mei> blend = BlendOfSolution(state.PanelLots, *solution, LimitedIndices(state.texts));
+        if (IsSingleLotSolution(*solution, k)) state.SingleLotSeen = true;
+        // Parts in the same proportions make the same blend (k = 4 with 2 + 2 repeats k = 2 with 1 + 1): each
+        // blend is worked out once.
+        const QList<qint64> proportions = proportionsOf(std::span<const double>(solution->data(), size_t(n)));
+        auto known = blends.constFind(proportions);
+        if (known == blends.constEnd())
+            known = blends.insert(proportions, BlendOfSolution(state.PanelLots, *solution, limited));
+        const std::optional<Mei>& blend = known.value();
         if (!blend) continue; // parts that add up to 0 cannot meet the sum row; nothing to store
         const QString price = GeneralNumberText(blend->JiaGe);
         if (!pricesAllEqual && storedPrices.contains(price)) continue;
@@ -216,13 +259,16 @@ RunOutcome RunOptimisation(PanelState& state) {
         ++stored;
     }
 
+    const QString skippedNote =
+        skipped.isEmpty() ? QString() : QStringLiteral("以下份数未能求出最优方案，已略过：") + skipped.join(u'、');
     // Without a scheme the transaction rolls back, taking the set row with it.
-    if (stored == 0) return {RunOutcome::Kind::NoScheme, 0, QStringLiteral("没有配比方案")};
+    if (stored == 0)
+        return {RunOutcome::Kind::NoScheme, 0, skipped.isEmpty() ? QStringLiteral("没有配比方案") : skippedNote};
 
     for (const Mei& lot : state.PanelLots)
         if (!sql.insertLot(*setId, lot)) return failure(LastDbError());
     if (!transaction.commit()) return failure(LastDbError());
-    return {RunOutcome::Kind::Stored, *setId, QString()};
+    return {RunOutcome::Kind::Stored, *setId, skippedNote};
 }
 
 } // namespace vestrel

@@ -16,10 +16,19 @@ namespace vestrel {
 // line; any other path goes in whole.
 QByteArray SolverScript(const QString& modelPath);
 
-// Solves the model file of n lots: the parts X1..Xn and the objective after them, or nothing when the model
-// has no solution, was refused, or its objective is exactly 0. solverAvailable, when given, is set to false
-// when no solver environment could be made (a fault of the installation, not of the model).
-std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, bool* solverAvailable = nullptr);
+// How the solve of one model ended.
+enum class SolveOutcome {
+    Solved,
+    NoSolution,        // no blend meets the model's rows, or the cheapest one costs exactly 0
+    Skipped,           // the search was stopped before the cheapest blend was proven
+    NumbersTooLarge,   // the model holds a value beyond the solver's exact arithmetic
+    Failed,            // the solver broke down, or could not read or refused the model file
+    SolverUnavailable, // no solver environment could be made (a fault of the installation)
+};
+
+// Solves the model file of n lots: the parts X1..Xn and the objective after them, or nothing; outcome, when
+// given, says why.
+std::optional<std::vector<double>> SolveModel(const QString& modelPath, int n, SolveOutcome* outcome = nullptr);
 
 // One lot received all k parts.
 bool IsSingleLotSolution(std::span<const double> solution, int k);
@@ -32,7 +41,9 @@ struct RunOutcome {
     };
     Kind kind = Kind::Failed;
     qint64 setId = 0;
-    QString message; // the text to show for NoScheme and Failed
+    // The text to show for NoScheme and Failed; with Stored, a note to show after the history (the k whose
+    // cheapest blend could not be proven), or empty.
+    QString message;
 };
 
 // Steps after the checks: state.texts are the compacted, checked panel texts and state.PanelLots the lots

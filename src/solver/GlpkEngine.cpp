@@ -1,7 +1,6 @@
 #include "solver/MilpEngine.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <csetjmp>
@@ -31,19 +30,17 @@ int swallowOutput(void*, const char*) {
     std::longjmp(*static_cast<std::jmp_buf*>(info), 1);
 }
 
-enum class Outcome { Optimal, NoSolution, Failed };
-
 // GLPK reports internal errors (including failed assertions) through the error hook and then aborts; the hook
 // jumps back here instead. Only trivially destructible objects live in this frame, so the jump skips no
 // destructor, and afterwards GLPK's whole environment, the problem included, must be freed.
-Outcome runGuarded(const MilpProblem& problem, const std::vector<std::vector<int>>& indices,
-                   const std::vector<std::vector<double>>& values, const glp_iocp& parm, double* out) {
+MilpStatus runGuarded(const MilpProblem& problem, const std::vector<std::vector<int>>& indices,
+                      const std::vector<std::vector<double>>& values, const glp_iocp& parm, double* out) {
     std::jmp_buf jump;
     glp_prob* volatile lp = nullptr;
     if (setjmp(jump) != 0) {
         glp_error_hook(nullptr, nullptr);
         glp_free_env();
-        return Outcome::Failed;
+        return MilpStatus::Failed;
     }
     glp_error_hook(leaveGlpk, &jump);
     glp_term_hook(swallowOutput, nullptr);
@@ -71,23 +68,34 @@ Outcome runGuarded(const MilpProblem& problem, const std::vector<std::vector<int
                         values[std::size_t(i)].data());
     }
 
-    Outcome outcome = Outcome::NoSolution;
-    bool relaxationSolved = true;
+    // Only a proof of infeasibility (or of an unbounded relaxation, which leaves no optimum either) counts as
+    // "no solution"; a time limit or a numerical breakdown says nothing about the model.
+    MilpStatus status = MilpStatus::Failed;
+    int code = 0;
     if (parm.presolve != GLP_ON) {
         glp_smcp lpParm;
         glp_init_smcp(&lpParm);
         lpParm.msg_lev = GLP_MSG_OFF;
         lpParm.tm_lim = parm.tm_lim;
-        relaxationSolved = glp_simplex(lp, &lpParm) == 0 && glp_get_status(lp) == GLP_OPT;
+        code = glp_simplex(lp, &lpParm);
+        if (code == 0 && (glp_get_status(lp) == GLP_NOFEAS || glp_get_status(lp) == GLP_UNBND))
+            status = MilpStatus::Infeasible;
+        else if (code != 0 || glp_get_status(lp) != GLP_OPT)
+            code = -1;
     }
-    if (relaxationSolved && glp_intopt(lp, &parm) == 0 && glp_mip_status(lp) == GLP_OPT) {
-        for (int j = 0; j < n; ++j)
-            out[j] = glp_mip_col_val(lp, j + 1);
-        outcome = Outcome::Optimal;
+    if (code == 0 && status == MilpStatus::Failed) {
+        code = glp_intopt(lp, &parm);
+        if (code == 0 && glp_mip_status(lp) == GLP_OPT) {
+            for (int j = 0; j < n; ++j)
+                out[j] = glp_mip_col_val(lp, j + 1);
+            status = MilpStatus::Optimal;
+        } else if ((code == 0 && glp_mip_status(lp) == GLP_NOFEAS) || code == GLP_ENOPFS || code == GLP_ENODFS) {
+            status = MilpStatus::Infeasible;
+        }
     }
     glp_delete_prob(lp);
     glp_error_hook(nullptr, nullptr);
-    return outcome;
+    return status;
 }
 
 bool isWellFormed(const MilpProblem& problem) {
@@ -124,13 +132,10 @@ bool columnsBounded(const MilpProblem& problem, double limit) {
     return std::all_of(bound.begin(), bound.end(), [limit](double b) { return b <= limit; });
 }
 
-GlpkEngine glpkEngine;
-std::atomic<MilpEngine*> engineOverride{nullptr};
-
 } // namespace
 
-std::optional<std::vector<double>> GlpkEngine::solve(const MilpProblem& problem) {
-    if (!isWellFormed(problem)) return std::nullopt;
+MilpResult GlpkEngine::solve(const MilpProblem& problem) {
+    if (!isWellFormed(problem)) return {MilpStatus::Failed, {}};
     // GLPK takes 1-based arrays.
     std::vector<std::vector<int>> indices;
     std::vector<std::vector<double>> values;
@@ -156,26 +161,15 @@ std::optional<std::vector<double>> GlpkEngine::solve(const MilpProblem& problem)
     parm.tol_obj = kObjectiveTolerance;
     parm.tm_lim = timeLimitMs_ > 0 ? timeLimitMs_ : INT_MAX;
 
-    std::vector<double> out(std::size_t(problem.columnCount), 0.0);
-    if (runGuarded(problem, indices, values, parm, out.data()) != Outcome::Optimal) return std::nullopt;
-    return out;
+    MilpResult result;
+    result.values.assign(std::size_t(problem.columnCount), 0.0);
+    result.status = runGuarded(problem, indices, values, parm, result.values.data());
+    if (result.status != MilpStatus::Optimal) result.values.clear();
+    return result;
 }
 
 void GlpkEngine::releaseThread() {
     glp_free_env();
-}
-
-MilpEngine& defaultEngine() {
-    MilpEngine* engine = engineOverride.load();
-    return engine ? *engine : glpkEngine;
-}
-
-void setDefaultEngine(MilpEngine* engine) {
-    engineOverride.store(engine);
-}
-
-bool defaultEngineIsBuiltIn() {
-    return engineOverride.load() == nullptr;
 }
 
 } // namespace vestrel::solver

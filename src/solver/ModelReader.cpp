@@ -63,8 +63,10 @@ public:
         return letter == 'X' ? int(*j) : kMaxVariable + int(*j);
     }
 
-    // An unsigned plain decimal: 12, 12.5, 0.46, .5 or 5.
-    std::optional<Decimal> number() {
+    // An unsigned plain decimal: 12, 12.5, 0.46, .5 or 5. tooLarge tells a number with too many digits from
+    // one that is malformed.
+    std::optional<Decimal> number(bool& tooLarge) {
+        tooLarge = false;
         const char* start = p_;
         int integerDigits = 0;
         int fractionDigits = 0;
@@ -84,8 +86,10 @@ public:
             }
         }
         if (!hasInteger && fractionDigits == 0) return std::nullopt;
-        if (integerDigits > kMaxIntegerDigits || fractionKept > kMaxFractionDigits || p_ - start > kMaxNumberChars)
+        if (integerDigits > kMaxIntegerDigits || fractionKept > kMaxFractionDigits || p_ - start > kMaxNumberChars) {
+            tooLarge = true;
             return std::nullopt;
+        }
         return Decimal::parse(std::string_view(start, std::size_t(p_ - start)));
     }
 
@@ -110,6 +114,10 @@ public:
 private:
     enum class Section { Start, Model, Data, AfterData, Done };
 
+    bool failNumber(bool tooLarge, const char* reason) {
+        numberTooLarge_ = tooLarge;
+        return fail(tooLarge ? "number with too many digits" : reason);
+    }
     bool fail(const char* reason) {
         error_ = QStringLiteral("line %1: %2").arg(line_).arg(QLatin1String(reason));
         return false;
@@ -131,6 +139,10 @@ private:
     std::vector<int> pointers_ = std::vector<int>(kMaxPointer + 1, -1); // target per pointer number, -1 unset
     int line_ = 0;
     QString error_;
+    bool numberTooLarge_ = false;
+
+public:
+    bool numberTooLarge() const { return numberTooLarge_; }
 };
 
 std::optional<Model> Reader::read(const QByteArray& text, QString* error) {
@@ -293,8 +305,9 @@ bool Reader::readTerm(Cursor& c, bool negative, std::vector<Term>& terms) {
     if (c.peek() == 'X' || c.peek() == 'Y') {
         term.coefficient = Decimal::fromInteger(1);
     } else if (isDigit(c.peek()) || c.peek() == '.') {
-        auto coefficient = c.number();
-        if (!coefficient) return fail("malformed number");
+        bool tooLarge = false;
+        auto coefficient = c.number(tooLarge);
+        if (!coefficient) return failNumber(tooLarge, "malformed number");
         term.coefficient = *coefficient;
         if (!c.eat('*')) return fail("expected \"*\" after a coefficient");
     } else {
@@ -312,12 +325,13 @@ bool Reader::readTerm(Cursor& c, bool negative, std::vector<Term>& terms) {
 bool Reader::readRhs(Cursor& c, Decimal& value) {
     const bool negative = c.eat('-');
     if (!negative) c.eat('+');
-    auto number = c.number();
-    if (!number) return fail("expected a number on the right-hand side");
+    bool tooLarge = false;
+    auto number = c.number(tooLarge);
+    if (!number) return failNumber(tooLarge, "expected a number on the right-hand side");
     value = negative ? number->negated() : *number;
     if (c.eat('*')) {
         const auto factor = c.integer(kMaxFactorDigits);
-        if (!factor) return fail("expected a whole number after \"*\"");
+        if (!factor) return failNumber(isDigit(c.peek()), "expected a whole number after \"*\"");
         value = value.multipliedBy(*factor);
     }
     return true;
@@ -347,9 +361,13 @@ bool Reader::finish() {
 
 } // namespace
 
-std::optional<Model> parseModel(const QByteArray& text, QString* error) {
+std::optional<Model> parseModel(const QByteArray& text, QString* error, bool* numberTooLarge) {
+    if (numberTooLarge) *numberTooLarge = false;
     try {
-        return Reader().read(text, error);
+        Reader reader;
+        auto model = reader.read(text, error);
+        if (numberTooLarge) *numberTooLarge = !model && reader.numberTooLarge();
+        return model;
     } catch (...) {
         if (error) *error = QStringLiteral("out of memory");
         return std::nullopt;

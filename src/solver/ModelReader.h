@@ -41,7 +41,8 @@ constexpr int kMaxPointer = kMaxVariable + 1;
 constexpr int kMaxVariableId = 2 * kMaxVariable;
 
 // Reads a model text; anything outside the language the program writes gives no model and, when asked,
-// a one-line reason ("line 3: ...").
-std::optional<Model> parseModel(const QByteArray& text, QString* error = nullptr);
+// a one-line reason ("line 3: ..."). numberTooLarge, when given, tells whether the text was refused for a
+// number with more digits than the reader carries.
+std::optional<Model> parseModel(const QByteArray& text, QString* error = nullptr, bool* numberTooLarge = nullptr);
 
 } // namespace vestrel::solver

@@ -77,6 +77,8 @@ MilpProblem::Row engineRow(const CheckedRow& row) {
         r.coefficients.push_back(c.toDouble());
     r.relation = row.relation;
     r.rhs = row.relation == Relation::LessEqual ? row.engineRhs - row.shift : row.engineRhs + row.shift;
+    r.exactCoefficients = row.coefficients;
+    r.exactRhs = row.rhs;
     return r;
 }
 
@@ -87,9 +89,9 @@ Decimal leftSide(const CheckedRow& row, const std::vector<std::int64_t>& parts) 
     return sum;
 }
 
-std::optional<Solution> solve(const Model& model, MilpEngine& engine) {
+SolveResult solve(const Model& model, MilpEngine& engine) {
     const int n = int(model.variables.size());
-    if (n == 0) return std::nullopt;
+    if (n == 0) return {SolveStatus::Failed, std::nullopt};
     std::vector<int> column(kMaxVariableId + 1, -1);
     for (int c = 0; c < n; ++c)
         column[std::size_t(model.variables[std::size_t(c)])] = c;
@@ -101,24 +103,39 @@ std::optional<Solution> solve(const Model& model, MilpEngine& engine) {
     }
     std::vector<CheckedRow> rows;
     for (const auto& row : model.rows) {
-        if (!prepareRow(row, column, rows)) return std::nullopt;
+        if (!prepareRow(row, column, rows)) return {SolveStatus::NoSolution, std::nullopt};
     }
 
     MilpProblem problem;
     problem.columnCount = n;
     for (const auto& p : price)
         problem.objective.push_back(p.toDouble());
+    problem.exactObjective = price;
 
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         problem.rows.clear();
         for (const auto& row : rows)
             problem.rows.push_back(engineRow(row));
-        const auto values = engine.solve(problem);
-        if (!values || values->size() != std::size_t(n)) return std::nullopt;
+        const MilpResult result = engine.solve(problem);
+        switch (result.status) {
+        case MilpStatus::Optimal:
+            break;
+        case MilpStatus::Infeasible:
+            // Only the model as written proves that nothing meets it; a tightened one may have lost points.
+            return {attempt == 0 ? SolveStatus::NoSolution : SolveStatus::Failed, std::nullopt};
+        case MilpStatus::OutOfBudget:
+            return {SolveStatus::OutOfBudget, std::nullopt};
+        case MilpStatus::NumbersTooLarge:
+            return {SolveStatus::NumbersTooLarge, std::nullopt};
+        case MilpStatus::Failed:
+            return {SolveStatus::Failed, std::nullopt};
+        }
+        const std::vector<double>& values = result.values;
+        if (values.size() != std::size_t(n)) return {SolveStatus::Failed, std::nullopt};
 
         std::vector<std::int64_t> parts;
-        for (double v : *values) {
-            if (!std::isfinite(v) || v < -0.5 || v > kMaxPart) return std::nullopt;
+        for (double v : values) {
+            if (!std::isfinite(v) || v < -0.5 || v > kMaxPart) return {SolveStatus::Failed, std::nullopt};
             parts.push_back(std::max<std::int64_t>(0, std::llround(v)));
         }
 
@@ -127,7 +144,7 @@ std::optional<Solution> solve(const Model& model, MilpEngine& engine) {
         for (auto& row : rows) {
             const Decimal lhs = leftSide(row, parts);
             if (holds(lhs, row.relation, row.rhs)) continue;
-            if (row.relation == Relation::Equal) return std::nullopt;
+            if (row.relation == Relation::Equal) return {SolveStatus::Failed, std::nullopt};
             allHold = false;
             // Grows at least geometrically, so a row whose violations stay inside the engine's tolerance is
             // pushed out of it within a few attempts.
@@ -145,30 +162,56 @@ std::optional<Solution> solve(const Model& model, MilpEngine& engine) {
             solution.exported.push_back(target == 0 ? solution.objective.toDouble()
                                                     : double(parts[std::size_t(column[std::size_t(target)])]));
         }
-        return solution;
+        return {SolveStatus::Solved, std::move(solution)};
     }
-    return std::nullopt;
+    return {SolveStatus::Failed, std::nullopt};
+}
+
+QString reason(SolveStatus status) {
+    switch (status) {
+    case SolveStatus::Solved:
+        return {};
+    case SolveStatus::NoSolution:
+        return QStringLiteral("no solution");
+    case SolveStatus::OutOfBudget:
+        return QStringLiteral("search budget spent before the optimum was proven");
+    case SolveStatus::NumbersTooLarge:
+        return QStringLiteral("a number is too large for exact arithmetic");
+    case SolveStatus::Failed:
+        break;
+    }
+    return QStringLiteral("the engine failed");
 }
 
 } // namespace
 
-std::optional<Solution> solveModel(const Model& model, MilpEngine& engine) {
+SolveResult solveModelChecked(const Model& model, MilpEngine& engine) {
     try {
         return solve(model, engine);
     } catch (...) {
-        return std::nullopt;
+        return {SolveStatus::Failed, std::nullopt};
     }
 }
 
-std::optional<std::vector<double>> solveModelText(const QByteArray& text, MilpEngine& engine, QString* error) {
-    const auto model = parseModel(text, error);
-    if (!model) return std::nullopt;
-    auto solution = solveModel(*model, engine);
-    if (!solution) {
-        if (error) *error = QStringLiteral("no solution");
+std::optional<Solution> solveModel(const Model& model, MilpEngine& engine) {
+    return solveModelChecked(model, engine).solution;
+}
+
+std::optional<std::vector<double>> solveModelText(const QByteArray& text, MilpEngine& engine, QString* error,
+                                                  SolveStatus* status) {
+    bool numbers = false;
+    const auto model = parseModel(text, error, &numbers);
+    if (!model) {
+        if (status) *status = numbers ? SolveStatus::NumbersTooLarge : SolveStatus::Failed;
         return std::nullopt;
     }
-    return std::move(solution->exported);
+    SolveResult result = solveModelChecked(*model, engine);
+    if (status) *status = result.status;
+    if (!result.solution) {
+        if (error) *error = reason(result.status);
+        return std::nullopt;
+    }
+    return std::move(result.solution->exported);
 }
 
 std::optional<std::vector<double>> solveModelText(const QByteArray& text, QString* error) {

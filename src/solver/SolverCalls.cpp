@@ -1,7 +1,6 @@
 #include "solver/SolverCalls.h"
 
 #include "solver/ModelSolver.h"
-#include "solver/SolveAhead.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -17,7 +16,6 @@ namespace vestrel::solver {
 struct SolverEnvironment {
     std::vector<double*> locations;
     std::optional<Model> model;
-    QByteArray text; // of the model, by which a solve ahead finds its values
 };
 
 namespace {
@@ -37,29 +35,31 @@ SolverEnvironment* live(LSenv env) {
 
 int take(SolverEnvironment& env, const QByteArray& path) {
     env.model.reset();
-    env.text.clear();
     QFile file(QString::fromUtf8(path));
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return SolverFileUnreadable;
     const QByteArray text = file.read(kMaxModelBytes + 1);
     if (file.error() != QFileDevice::NoError) return SolverFileUnreadable;
-    env.model = parseModel(text);
-    if (env.model) env.text = text;
-    return env.model ? SolverOk : SolverModelRejected;
-}
-
-std::optional<std::vector<double>> exportedValues(const SolverEnvironment& env) {
-    if (SolveAhead* ahead = SolveAhead::active()) {
-        if (auto known = ahead->values(env.text)) return std::move(*known);
-    }
-    auto solution = solveModel(*env.model, defaultEngine());
-    if (!solution) return std::nullopt;
-    return std::move(solution->exported);
+    bool numberTooLarge = false;
+    env.model = parseModel(text, nullptr, &numberTooLarge);
+    return env.model ? SolverOk : numberTooLarge ? SolverNumbersTooLarge : SolverModelRejected;
 }
 
 int go(SolverEnvironment& env) {
     if (!env.model) return SolverNoModel;
-    const auto exported = exportedValues(env);
-    if (!exported) return SolverNoSolution;
+    const SolveResult result = solveModelChecked(*env.model, defaultEngine());
+    switch (result.status) {
+    case SolveStatus::Solved:
+        break;
+    case SolveStatus::NoSolution:
+        return SolverNoSolution;
+    case SolveStatus::OutOfBudget:
+        return SolverOutOfBudget;
+    case SolveStatus::NumbersTooLarge:
+        return SolverNumbersTooLarge;
+    case SolveStatus::Failed:
+        return SolverInternalError;
+    }
+    const std::vector<double>* exported = &result.solution->exported;
     if (exported->size() > env.locations.size()) return SolverNoLocation;
     for (std::size_t i = 0; i < exported->size(); ++i)
         *env.locations[i] = (*exported)[i];

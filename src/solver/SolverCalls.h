@@ -11,15 +11,17 @@ using LSenv = SolverEnvironment*;
 // Result codes; every call returns one and none throws.
 enum SolverStatus : int {
     SolverOk = 0,
-    SolverBadHandle = 1,      // not an environment of LScreateEnvLng, or already deleted
-    SolverBadArgument = 2,    // null pointer, or too many locations
-    SolverBadScript = 3,      // unknown command, or a script longer than 64 KiB
-    SolverFileUnreadable = 4, // the file of a take line cannot be read
-    SolverModelRejected = 5,  // the file is not a model in the language the program writes
-    SolverNoModel = 6,        // GO before a model was taken
-    SolverNoSolution = 7,     // infeasible, or no point met every row exactly
-    SolverNoLocation = 8,     // the model exports to a location that was never set
-    SolverInternalError = 9,
+    SolverBadHandle = 1,        // not an environment of LScreateEnvLng, or already deleted
+    SolverBadArgument = 2,      // null pointer, or too many locations
+    SolverBadScript = 3,        // unknown command, or a script longer than 64 KiB
+    SolverFileUnreadable = 4,   // the file of a take line cannot be read
+    SolverModelRejected = 5,    // the file is not a model in the language the program writes
+    SolverNoModel = 6,          // GO before a model was taken
+    SolverNoSolution = 7,       // proven infeasible
+    SolverNoLocation = 8,       // the model exports to a location that was never set
+    SolverInternalError = 9,    // the engine broke down; nothing is known about the model
+    SolverOutOfBudget = 10,     // the search stopped before the cheapest point was proven
+    SolverNumbersTooLarge = 11, // a number the exact arithmetic cannot carry (when reading or solving)
 };
 
 // A new environment, or nullptr when none can be made.

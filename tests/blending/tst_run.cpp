@@ -5,7 +5,7 @@
 #include "blending/Run.h"
 #include "blending/gui/BlendingPanel.h"
 #include "data/Dbconnection.h"
-#include "solver/SolveAhead.h"
+#include "solver/ExactEngine.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -15,6 +15,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <functional>
+#include <optional>
 
 using namespace vestrel;
 using vestrel::test::examplePanel;
@@ -66,6 +68,28 @@ QString modelFile(const test::TempProgramFolder& folder) {
     return folder.filePath(QStringLiteral("qzmd.dll"));
 }
 
+// Answers the models of chosen totals of parts with a status of its own and the others like the program's
+// engine; in place of it while it lives.
+class StatusEngine : public solver::MilpEngine {
+public:
+    explicit StatusEngine(std::function<solver::MilpStatus(int k)> statusFor) : statusFor_(std::move(statusFor)) {
+        solver::setDefaultEngine(this);
+    }
+    ~StatusEngine() override { solver::setDefaultEngine(nullptr); }
+    solver::MilpResult solve(const solver::MilpProblem& problem) override {
+        int k = -1; // the right side of the row X1 + ... + Xn = k
+        for (const auto& row : problem.rows)
+            if (row.relation == solver::Relation::Equal && int(row.columns.size()) == problem.columnCount)
+                k = int(row.rhs);
+        const solver::MilpStatus status = statusFor_(k);
+        if (status == solver::MilpStatus::Optimal) return solver::builtInEngine().solve(problem);
+        return {status, {}};
+    }
+
+private:
+    std::function<solver::MilpStatus(int)> statusFor_;
+};
+
 } // namespace
 
 class RunTest : public QObject {
@@ -93,9 +117,9 @@ private slots:
         test::TempProgramFolder folder;
         const PanelState state = stateOf(texts);
         const QString path = writeFile ? WriteModelFile(state, 10) : modelFile(folder);
-        bool available = false;
-        QVERIFY(!SolveModel(path, 2, &available));
-        QVERIFY(available);
+        SolveOutcome outcome = SolveOutcome::Solved;
+        QVERIFY(!SolveModel(path, 2, &outcome));
+        QCOMPARE(int(outcome), int(writeFile ? SolveOutcome::NoSolution : SolveOutcome::Failed));
     }
 
     void solverScript_data() {
@@ -210,7 +234,7 @@ private slots:
         }
     }
 
-    void solvingAheadStoresTheSameSchemes_data() {
+    void storesTheSameSchemesWhateverWasSolvedBefore_data() {
         QTest::addColumn<PanelTexts>("texts");
         QTest::newRow("worked example") << PanelTexts(examplePanel());
         QTest::newRow("single lot switching mid-run") << PanelTexts(singleLotPanel());
@@ -241,25 +265,106 @@ private slots:
                                                                    .mustUse(2)
                                                                    .tonnes("100"));
     }
-    // Solving the coming models on other threads changes only the time: the same rows, in the same order.
-    void solvingAheadStoresTheSameSchemes() {
+    // The engine starts its search from the optima of earlier models; that changes only the time: the same
+    // rows, in the same order, after a fresh start, after the same run and after another panel's run.
+    void storesTheSameSchemesWhateverWasSolvedBefore() {
         QFETCH(PanelTexts, texts);
         test::TempProgramFolder folder;
         const QString schemes = "SELECT d1, d2, d3, d4, d5, JiaGe, Liu, HuiFen FROM Lishi_Peibibiao "
                                 "WHERE followid = %1 ORDER BY id";
         QList<QList<QVariantList>> stored;
-        for (const int workers : {0, 1, 3}) {
-            solver::SolveAhead::setWorkerCount(workers);
+        solver::builtInEngine().forgetEarlierOptima();
+        for (const bool otherPanelFirst : {false, false, true}) {
+            if (otherPanelFirst) {
+                PanelState other = stateOf(examplePanel().target(CellSulphur, "2.2"));
+                RunOptimisation(other);
+            }
             PanelState state = stateOf(texts);
             const RunOutcome outcome = RunOptimisation(state);
-            solver::SolveAhead::setWorkerCount(-1);
             QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stored));
-            QCOMPARE(solver::SolveAhead::active(), nullptr);
             stored << select(schemes.arg(outcome.setId));
         }
         QVERIFY(stored[0].size() > 1);
         QCOMPARE(stored[1], stored[0]);
         QCOMPARE(stored[2], stored[0]);
+    }
+
+    void skippedTotalsAreNamedAndStoreNothing_data() {
+        QTest::addColumn<QList<int>>("skip"); // empty: every k
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two skipped") << QList<int>{5, 9} << int(RunOutcome::Kind::Stored)
+                                     << QStringLiteral("以下份数未能求出最优方案，已略过：5、9");
+        QTest::newRow("every k skipped") << QList<int>{} << int(RunOutcome::Kind::NoScheme)
+                                         << QStringLiteral("以下份数未能求出最优方案，已略过：2、3、4、");
+    }
+    // A model whose search runs out of budget stores no scheme; the user is told which totals were skipped,
+    // and a run where all were is not reported as one without schemes.
+    void skippedTotalsAreNamedAndStoreNothing() {
+        QFETCH(QList<int>, skip);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        test::TempProgramFolder folder;
+        StatusEngine engine([&skip](int k) {
+            return skip.isEmpty() || skip.contains(k) ? solver::MilpStatus::OutOfBudget : solver::MilpStatus::Optimal;
+        });
+        PanelState state = stateOf(examplePanel());
+        const RunOutcome outcome = RunOptimisation(state);
+        QCOMPARE(int(outcome.kind), kind);
+        QVERIFY2(outcome.message.startsWith(message), qPrintable(outcome.message));
+        if (skip.isEmpty()) {
+            QVERIFY(outcome.message.endsWith(QStringLiteral("、99、100")));
+            QVERIFY(noRowsAnywhere());
+            return;
+        }
+        QCOMPARE(outcome.message, message);
+        const QList<QVariantList> totals = select("SELECT d1 + d2 FROM Lishi_Peibibiao");
+        QVERIFY(totals.size() >= 4);
+        for (const QVariantList& total : totals)
+            QVERIFY(!skip.contains(total[0].toInt()));
+        QCOMPARE(count("Lishi_meitan"), 2);
+    }
+
+    void solverBreakdownEndsTheRun_data() {
+        QTest::addColumn<PanelTexts>("texts");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString numbers = QStringLiteral(
+            "份数为%"
+            "1的模型中有数值过大，求解程序无法精确计算，配比没有完成。请检查价格、指标、目标值、库存和配煤吨数。");
+        QTest::newRow("engine fails") << PanelTexts(examplePanel()) << 7 << int(solver::MilpStatus::Failed)
+                                      << QStringLiteral("求解程序未能求解份数为7的模型，配比没有完成。");
+        QTest::newRow("engine refuses the numbers")
+            << PanelTexts(examplePanel()) << 3 << int(solver::MilpStatus::NumbersTooLarge) << numbers.arg(3);
+        // Exact up to k = 45; the schemes of those k go with the run.
+        QTest::newRow("index value of 10^13")
+            << PanelTexts(examplePanel().set(0, CellSulphur, "10000000000000")) << 0 << 0 << numbers.arg(46);
+        QTest::newRow("price with 16 digits")
+            << PanelTexts(examplePanel().set(1, CellPrice, "1000000000000000")) << 0 << 0 << numbers.arg(2);
+        QTest::newRow("single-lot solution first")
+            << PanelTexts(singleLotPanel()) << 4 << int(solver::MilpStatus::Failed)
+            << QStringLiteral("求解程序未能求解份数为4的模型，配比没有完成。");
+    }
+    // A solve that breaks down is no "no scheme": the run ends with the reason and stores nothing.
+    void solverBreakdownEndsTheRun() {
+        QFETCH(PanelTexts, texts);
+        QFETCH(int, failAt);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        test::TempProgramFolder folder;
+        std::optional<StatusEngine> engine;
+        if (failAt > 0)
+            engine.emplace([failAt, status](int k) {
+                return k == failAt ? solver::MilpStatus(status) : solver::MilpStatus::Optimal;
+            });
+        PanelState state = stateOf(texts);
+        const RunOutcome outcome = RunOptimisation(state);
+        QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Failed));
+        QCOMPARE(outcome.message, message);
+        QVERIFY(noRowsAnywhere());
+        QVERIFY(!state.SingleLotSeen);
+        QVERIFY(!QFileInfo::exists(modelFile(folder)));
     }
 
     void noScheme_data() {
@@ -340,6 +445,24 @@ private slots:
         QCOMPARE(count("Lishi_fangan"), 1);
 
         if (QWidget* history = hub::historyWindow()) history->close();
+        delete main;
+    }
+
+    // The history of the stored schemes comes first, then the note of the totals that were skipped.
+    void mainWindowNamesSkippedTotals() {
+        test::TempProgramFolder folder;
+        test::ScriptedInteraction ui;
+        StatusEngine engine(
+            [](int k) { return k == 6 ? solver::MilpStatus::OutOfBudget : solver::MilpStatus::Optimal; });
+        QWidget* main = hub::mainWindow();
+        auto* panel = test::find<BlendingPanel>(main, "BlendingPanel");
+        QVERIFY(panel);
+        panel->setPanelTexts(examplePanel());
+        test::find<QPushButton>(main, "Command1")->click();
+        QCOMPARE(ui.messageTexts(), QStringList{QStringLiteral("以下份数未能求出最优方案，已略过：6")});
+        QVERIFY(hub::historyWindow() && hub::historyWindow()->isVisible());
+        QCOMPARE(count("Lishi_fangan"), 1);
+        hub::historyWindow()->close();
         delete main;
     }
 };

@@ -81,9 +81,12 @@ private slots:
         const QString good = writeModel("good.dll", kModel);
         const QString infeasible = writeModel("infeasible.dll", QByteArray(kModel).replace("<25;", "<14;"));
         const QString rejected = writeModel("rejected.dll", QByteArray(kModel).replace("1800.00*X2", "*X2"));
+        const QString huge =
+            writeModel("huge.dll", QByteArray(kModel).replace("1800.00*X2", "1800000000000000000.00*X2"));
         QTest::newRow("missing model file") << script(dir_.filePath("missing.dll")) << 3 << int(SolverFileUnreadable);
         QTest::newRow("model text rejected") << script(rejected) << 3 << int(SolverModelRejected);
         QTest::newRow("infeasible") << script(infeasible) << 3 << int(SolverNoSolution);
+        QTest::newRow("number beyond exact arithmetic") << script(huge) << 3 << int(SolverNumbersTooLarge);
         QTest::newRow("too few locations") << script(good) << 2 << int(SolverNoLocation);
         QTest::newRow("GO before take") << QByteArray("SET ECHOIN 1\nGO\n") << 3 << int(SolverNoModel);
         QTest::newRow("unknown command") << "SET ECHOIN 1\nSOLVE\ntake " + good.toUtf8() + "\nGO\n"

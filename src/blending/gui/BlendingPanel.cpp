@@ -89,6 +89,7 @@ void showRunOutcome(const RunOutcome& outcome, BlendingPanel* panel) {
     switch (outcome.kind) {
     case RunOutcome::Kind::Stored:
         hub::showHistoryAfterRun();
+        if (!outcome.message.isEmpty()) showMessage(outcome.message); // the k that were skipped
         break;
     case RunOutcome::Kind::NoScheme:
         if (showMessageWithExtra(outcome.message, QStringLiteral("查看原因"))) panel->showNoSchemeReasons();
