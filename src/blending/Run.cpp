@@ -211,7 +211,8 @@ RunOutcome RunOptimisation(PanelState& state) {
     const bool pricesAllEqual = PricesAllEqual(state.texts);
     const ModelTemplate model(state.PanelLots, state.texts);
     QHash<QList<qint64>, std::optional<Mei>> blends;
-    QSet<QString> storedPrices; // as general number texts, the way the price is compared
+    const IndexSet limited = LimitedIndices(state.texts); // these keep their value despite lots with 0
+    QSet<QString> storedPrices;                           // as general number texts, the way the price is compared
     int stored = 0;
     QStringList skipped;
     for (int k = kFirstK; k <= kLastK; ++k) {
