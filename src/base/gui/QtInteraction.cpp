@@ -85,8 +85,7 @@ std::unique_ptr<QFileDialog> CreateFileDialog(const FileDialogRequest& r, QWidge
 QString QtInteraction::fileDialog(const FileDialogRequest& r) {
     const std::unique_ptr<QFileDialog> dialog = CreateFileDialog(r, QApplication::activeWindow());
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
-    if (r.chosenFilter)
-        *r.chosenFilter = std::max(0, int(dialog->nameFilters().indexOf(dialog->selectedNameFilter())));
+    if (r.chosenFilter) *r.chosenFilter = std::max(0, int(dialog->nameFilters().indexOf(dialog->selectedNameFilter())));
     return dialog->selectedFiles().constFirst();
 }
 
