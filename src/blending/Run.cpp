@@ -182,7 +182,7 @@ bool IsSingleLotSolution(std::span<const double> solution, int k) {
     return false;
 }
 
-RunOutcome RunOptimisation(PanelState& state) {
+RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
     state.SingleLotSeen = false;
     const QString modelPath = dataPath(QStringLiteral("qzmd.dll"));
     // However the run ends: no model file left behind, and the next run starts without the difference line.
@@ -215,7 +215,11 @@ RunOutcome RunOptimisation(PanelState& state) {
     QSet<QString> storedPrices;                           // as general number texts, the way the price is compared
     int stored = 0;
     QStringList skipped;
+    // A cancelled run ends like one without a scheme: the open transaction rolls back.
+    const auto cancelled = [&progress](int done) { return progress && !progress(done); };
+    static_assert(kLastK - kFirstK + 1 == kRunModels);
     for (int k = kFirstK; k <= kLastK; ++k) {
+        if (cancelled(k - kFirstK)) return {RunOutcome::Kind::Cancelled, 0, QString()};
         // A new file instead of truncating the last one: file systems that flush a truncated, rewritten file on
         // close (ext4) would otherwise wait for the disk 99 times.
         removeModelFile(modelPath);
@@ -259,6 +263,7 @@ RunOutcome RunOptimisation(PanelState& state) {
             return failure(LastDbError());
         ++stored;
     }
+    if (cancelled(kRunModels)) return {RunOutcome::Kind::Cancelled, 0, QString()};
 
     const QString skippedNote =
         skipped.isEmpty() ? QString() : QStringLiteral("以下份数未能求出最优方案，已略过：") + skipped.join(u'、');

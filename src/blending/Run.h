@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -35,9 +36,10 @@ bool IsSingleLotSolution(std::span<const double> solution, int k);
 
 struct RunOutcome {
     enum class Kind {
-        Stored,   // a scheme set was stored under setId
-        NoScheme, // no k had a solution; nothing was stored
-        Failed,   // nothing was stored; message says why
+        Stored,    // a scheme set was stored under setId
+        NoScheme,  // no k had a solution; nothing was stored
+        Failed,    // nothing was stored; message says why
+        Cancelled, // the progress callback stopped the run; nothing was stored, nothing to say
     };
     Kind kind = Kind::Failed;
     qint64 setId = 0;
@@ -46,9 +48,14 @@ struct RunOutcome {
     QString message;
 };
 
+// Told how many of the run's 99 models are done: 0 before the first, 99 after the last, before anything is
+// stored. Returning false cancels the run.
+using RunProgress = std::function<bool(int done)>;
+constexpr int kRunModels = 99; // k = 2..100
+
 // Steps after the checks: state.texts are the compacted, checked panel texts and state.PanelLots the lots
 // read from them. Every row of the run is written in one transaction, so a run either stores a whole set or
 // nothing. The model file is deleted and SingleLotSeen is false afterwards, however the run ends.
-RunOutcome RunOptimisation(PanelState& state);
+RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress = {});
 
 } // namespace vestrel

@@ -11,11 +11,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <QTimer>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 using namespace vestrel;
@@ -383,6 +386,50 @@ private slots:
         QVERIFY(!QFileInfo::exists(modelFile(folder)));
     }
 
+    void cancelledRunLeavesNothing_data() {
+        QTest::addColumn<int>("cancelAt"); // the models done when the callback says stop; -1: never
+        QTest::newRow("before the first model") << 0;
+        QTest::newRow("after a single-lot solution") << 3;
+        QTest::newRow("after the last model") << 99;
+        QTest::newRow("never") << -1;
+    }
+    // A cancelled run ends like one that stored nothing, without a word; one let go stores what a run
+    // without a callback stores.
+    void cancelledRunLeavesNothing() {
+        QFETCH(int, cancelAt);
+        test::TempProgramFolder folder;
+        test::ScriptedInteraction ui;
+        PanelState state = stateOf(singleLotPanel());
+        QList<int> told;
+        bool seenWhenTold = false;
+        const RunOutcome outcome = RunOptimisation(state, [&](int done) {
+            told << done;
+            seenWhenTold = state.SingleLotSeen;
+            return done != cancelAt;
+        });
+        QList<int> expected(cancelAt < 0 ? 100 : cancelAt + 1);
+        std::iota(expected.begin(), expected.end(), 0);
+        QCOMPARE(told, expected);
+        QVERIFY(!state.SingleLotSeen);
+        QVERIFY(!QFileInfo::exists(modelFile(folder)));
+        QVERIFY(ui.calls.isEmpty());
+        if (cancelAt >= 0) {
+            QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Cancelled));
+            QVERIFY(outcome.message.isEmpty());
+            QVERIFY(noRowsAnywhere());
+            QCOMPARE(seenWhenTold, cancelAt >= 3); // k = 2 gave all parts to A
+            return;
+        }
+        QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stored));
+        const QString rows = "SELECT xinxi, d1, d2, Name, JiaGe, Liu, kucun FROM Lishi_fangan f JOIN Lishi_Peibibiao "
+                             "p ON p.followid = f.id WHERE f.id = %1 ORDER BY p.id";
+        PanelState plain = stateOf(singleLotPanel());
+        const RunOutcome withoutCallback = RunOptimisation(plain);
+        QVERIFY(select(rows.arg(outcome.setId)).size() > 1);
+        QCOMPARE(select(rows.arg(outcome.setId)), select(rows.arg(withoutCallback.setId)));
+        QCOMPARE(count("Lishi_meitan"), 4);
+    }
+
     void failedRunLeavesNothing_data() {
         QTest::addColumn<PanelTexts>("texts");
         QTest::addColumn<QString>("fault");
@@ -444,6 +491,52 @@ private slots:
         QCOMPARE(int(ui.messages()[0].buttons), int(MsgButtons::Ok));
         QCOMPARE(count("Lishi_fangan"), 1);
 
+        if (QWidget* history = hub::historyWindow()) history->close();
+        delete main;
+    }
+
+    // The progress dialog's "取消" rolls the run back; the main window refuses to close meanwhile.
+    void mainWindowRunCancelled() {
+        test::TempProgramFolder folder;
+        test::ScriptedInteraction ui;
+        QWidget* main = hub::mainWindow();
+        auto* panel = test::find<BlendingPanel>(main, "BlendingPanel");
+        QVERIFY(panel);
+        panel->setProgressDelay(0);
+        panel->setPanelTexts(examplePanel());
+        auto* start = test::find<QPushButton>(main, "Command1");
+        QString label, button;
+        int doneAtCancel = -1;
+        bool closed = true;
+        QTimer poll; // fires between the run's models
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = test::find<QProgressDialog>(panel, "dlgProgress");
+            if (!dialog || !dialog->isVisible()) return;
+            poll.stop();
+            closed = main->close();
+            start->click(); // no second run inside the first
+            label = dialog->labelText();
+            doneAtCancel = dialog->value();
+            auto* cancel = dialog->findChild<QPushButton*>();
+            button = cancel->text();
+            cancel->click();
+        });
+        poll.start(0);
+        start->click();
+        QCOMPARE(label, QStringLiteral("正在配比…"));
+        QCOMPARE(button, QStringLiteral("取消"));
+        QVERIFY2(doneAtCancel >= 0 && doneAtCancel < 99, qPrintable(QString::number(doneAtCancel)));
+        QVERIFY(!closed);
+        QVERIFY(ui.calls.isEmpty());
+        QVERIFY(noRowsAnywhere());
+        QVERIFY(!panel->singleLotSeen());
+        QVERIFY(!QFileInfo::exists(modelFile(folder)));
+        QVERIFY(!hub::historyWindow() || !hub::historyWindow()->isVisible());
+
+        start->click(); // let go, the dialog shown all the way
+        QVERIFY(ui.calls.isEmpty());
+        QCOMPARE(count("Lishi_fangan"), 1);
+        QCOMPARE(count("Lishi_meitan"), 2);
         if (QWidget* history = hub::historyWindow()) history->close();
         delete main;
     }

@@ -4,7 +4,6 @@
 #include "base/Twips.h"
 #include "base/gui/WindowHub.h"
 #include "blending/BlendingTexts.h"
-#include "blending/Run.h"
 #include "blending/SchemeSummary.h"
 #include "blending/Validation.h"
 #include "blending/gui/BlendingGrid.h"
@@ -15,6 +14,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
 
@@ -97,6 +98,8 @@ void showRunOutcome(const RunOutcome& outcome, BlendingPanel* panel) {
     case RunOutcome::Kind::Failed:
         showMessage(outcome.message, QString(), MsgIcon::Critical);
         break;
+    case RunOutcome::Kind::Cancelled: // the user asked for it; nothing to say
+        break;
     }
 }
 
@@ -107,16 +110,7 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     m_grid = new BlendingGrid(GridHost::Main, this);
     m_grid->move(0, 0);
     connect(m_grid, &BlendingGrid::startRequested, this, &BlendingPanel::Command1_Click);
-    m_runHandler = [this] {
-        // A run of many binding limits can take a while; the pointer says so until its outcome is shown.
-        RunOutcome outcome;
-        {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-            outcome = RunOptimisation(m_state);
-        }
-        showRunOutcome(outcome, this);
-    };
+    m_runHandler = [this] { showRunOutcome(runWithProgress(), this); };
 
     // Design geometry in twips, below the grid.
     const TwipScale scale = GridScale();
@@ -235,7 +229,47 @@ void BlendingPanel::Command1_Click() {
     m_state.texts = texts;
     m_state.PanelLots = ReadGridLots(texts);
     m_state.SingleLotSeen = false;
+    QWidget* host = window();
+    host->installEventFilter(this);
+    const auto release = qScopeGuard([this, host] { host->removeEventFilter(this); });
     if (m_runHandler) m_runHandler();
+}
+
+RunOutcome BlendingPanel::runWithProgress() {
+    // A run of many binding limits can take seconds: the pointer says so at once, the progress dialog after a
+    // moment, and its cancel button rolls the run back. Events are handled between the models; until the
+    // application-modal dialog shows, user input waits, so nothing can change the panel under the run.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    QProgressDialog dialog(QStringLiteral("正在配比…"), QStringLiteral("取消"), 0, kRunModels, this);
+    dialog.setObjectName(QStringLiteral("dlgProgress"));
+    dialog.setWindowTitle(productName());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false); // stays until the run is stored, cancellable to the last moment
+    auto* bar = new QProgressBar(&dialog);
+    bar->setFormat(QStringLiteral("%v / %m"));
+    dialog.setBar(bar);
+    dialog.setMinimumDuration(m_progressDelay);
+    bool busyCursor = false;
+    return RunOptimisation(m_state, [&dialog, &busyCursor](int done) {
+        dialog.setValue(done);
+        if (dialog.isVisible() && !busyCursor) { // over the dialog the pointer may be clicked
+            QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
+            busyCursor = true;
+        }
+        QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
+        return !dialog.wasCanceled();
+    });
+}
+
+bool BlendingPanel::eventFilter(QObject* watched, QEvent* event) {
+    // The window holding the panel stays open while a run works on the panel's state.
+    if (m_running && watched == window() && event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void BlendingPanel::showNoSchemeReasons() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "blending/PanelTexts.h"
+#include "blending/Run.h"
 
 #include <QWidget>
 #include <array>
@@ -40,6 +41,8 @@ public:
 
     // Called after the checks passed; the run itself. By default RunOptimisation, whose outcome the panel shows.
     void setRunHandler(std::function<void()> handler) { m_runHandler = std::move(handler); }
+    // How long a run goes before its progress dialog "dlgProgress" shows; 500 ms unless changed.
+    void setProgressDelay(int ms) { m_progressDelay = ms; }
 
     // The "高级指标" limits; they stay until cleared and are summed up under the button.
     const AdvancedLimits& advancedLimits() const { return m_advanced; }
@@ -57,7 +60,12 @@ public:
     // "查看原因" of the no-scheme message: why the last run's panel allows no blend.
     void showNoSchemeReasons();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    RunOutcome runWithProgress();
+
     BlendingGrid* m_grid = nullptr;
     std::array<QLineEdit*, kIndexCount> m_targets{};
     QLineEdit* m_tonnes = nullptr;
@@ -67,6 +75,7 @@ private:
     PanelState m_state;
     std::function<void()> m_runHandler;
     bool m_running = false;
+    int m_progressDelay = 500;
     QSize m_designSize;
 };
 
