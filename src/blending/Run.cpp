@@ -194,11 +194,8 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
     const int n = int(state.PanelLots.size());
     if (n < 1 || n > kShareColumns) return failure(QStringLiteral("配比的煤种数目不对，配比没有完成。"));
 
-    const bool wasOpen = IsDbOpen();
-    if (!OpenDb()) return failure(LastDbError());
-    const auto closeDb = qScopeGuard([wasOpen] {
-        if (!wasOpen) CloseDb();
-    });
+    const DbSession session;
+    if (!session.ok()) return failure(LastDbError());
 
     // Every row of the run in one transaction: a run that stops midway leaves no half-written set.
     DbTransaction transaction;

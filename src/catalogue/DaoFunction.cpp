@@ -13,14 +13,6 @@ namespace vestrel {
 
 namespace {
 
-// Closes the shared connection when the operation ends, whatever the outcome.
-struct DbScope {
-    bool ok = OpenDb();
-    ~DbScope() {
-        if (ok) CloseDb();
-    }
-};
-
 void readLot(const QSqlQuery& q, Mei& lot) {
     lot.MingCheng = q.value(QStringLiteral("Name")).toString();
     lot.LeiXing = qint16(ToLong(q.value(QStringLiteral("leixing"))));
@@ -56,9 +48,9 @@ QString lotPlaceholders() {
 } // namespace
 
 SaveResult SaveMei(const Mei& lot) {
-    DbScope db;
-    if (!db.ok) return SaveResult::Failed;
-    QSqlQuery q(Conn());
+    DbSession db;
+    if (!db.ok()) return SaveResult::Failed;
+    QSqlQuery q(db.db());
     if (lot.id <= 0) {
         q.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(lotColumns(), lotPlaceholders()));
         bindLot(q, lot);
@@ -77,9 +69,9 @@ SaveResult SaveMei(const Mei& lot) {
 }
 
 std::optional<Mei> LoadMei(qint32 id) {
-    DbScope db;
-    if (!db.ok) return std::nullopt;
-    QSqlQuery q(Conn());
+    DbSession db;
+    if (!db.ok()) return std::nullopt;
+    QSqlQuery q(db.db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id=:id"));
     q.bindValue(QStringLiteral(":id"), id);
@@ -94,11 +86,11 @@ bool DeleteMei(qint32 id) {
 }
 
 bool DeleteMeis(const QList<qint32>& ids) {
-    DbScope db;
-    if (!db.ok) return false;
+    DbSession db;
+    if (!db.ok()) return false;
     DbTransaction tx;
     if (!tx.active()) return false;
-    QSqlQuery q(Conn());
+    QSqlQuery q(db.db());
     q.prepare(QStringLiteral("DELETE FROM meitan WHERE id=:id"));
     for (qint32 id : ids) {
         q.bindValue(QStringLiteral(":id"), id);
@@ -108,9 +100,9 @@ bool DeleteMeis(const QList<qint32>& ids) {
 }
 
 std::optional<qint64> CountMeitan() {
-    DbScope db;
-    if (!db.ok) return std::nullopt;
-    QSqlQuery q(Conn());
+    DbSession db;
+    if (!db.ok()) return std::nullopt;
+    QSqlQuery q(db.db());
     if (!q.exec(QStringLiteral("SELECT count(*) AS zongshu FROM meitan")) || !q.next()) return Failed(q), std::nullopt;
     return q.value(0).toLongLong();
 }
@@ -118,12 +110,12 @@ std::optional<qint64> CountMeitan() {
 std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
     QList<Mei> lots;
     if (ids.isEmpty()) return lots;
-    DbScope db;
-    if (!db.ok) return std::nullopt;
+    DbSession db;
+    if (!db.ok()) return std::nullopt;
     QStringList holders;
     for (qsizetype i = 0; i < ids.size(); ++i)
         holders << QStringLiteral("?");
-    QSqlQuery q(Conn());
+    QSqlQuery q(db.db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id IN (%1) ORDER BY id").arg(holders.join(u',')));
     for (qint32 id : ids)
@@ -139,9 +131,9 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
 }
 
 std::optional<QList<Mei>> LoadAllMeis() {
-    DbScope db;
-    if (!db.ok) return std::nullopt;
-    QSqlQuery q(Conn());
+    DbSession db;
+    if (!db.ok()) return std::nullopt;
+    QSqlQuery q(db.db());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT * FROM meitan ORDER BY id"))) return Failed(q), std::nullopt;
     QList<Mei> lots;
@@ -156,8 +148,8 @@ std::optional<QList<Mei>> LoadAllMeis() {
 }
 
 SaveResult SaveMeis(const QList<Mei>& lots) {
-    DbScope db;
-    if (!db.ok) return SaveResult::Failed;
+    DbSession db;
+    if (!db.ok()) return SaveResult::Failed;
     DbTransaction tx;
     if (!tx.active()) return SaveResult::Failed;
     // Positional values: the driver matches named ones to their places anew on every execution.
@@ -174,8 +166,8 @@ SaveResult SaveMeis(const QList<Mei>& lots) {
         q.addBindValue(lot.JiaGe);
         q.addBindValue(lot.Riqi.isValid() ? QVariant(DbDateTimeText(lot.Riqi)) : QVariant());
     };
-    QSqlQuery insert(Conn());
-    QSqlQuery update(Conn());
+    QSqlQuery insert(db.db());
+    QSqlQuery update(db.db());
     const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(u',');
     if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(columns.join(u','), marks)))
         return Failed(insert), SaveResult::Failed;

@@ -1,5 +1,5 @@
 #pragma once
-// Catalogue data access. Every operation brackets itself with OpenDb/CloseDb; failures are values and the
+// Catalogue data access. Every operation holds a DbSession; failures are values and the
 // reason is in LastDbError().
 
 #include "catalogue/Mei.h"

@@ -299,6 +299,16 @@ QSqlDatabase Conn() {
     return QSqlDatabase::database(QLatin1String(kConnectionName), false);
 }
 
+DbSession::DbSession() {
+    const bool wasOpen = IsDbOpen();
+    m_ok = OpenDb();
+    m_opened = m_ok && !wasOpen;
+}
+
+DbSession::~DbSession() {
+    if (m_opened) CloseDb();
+}
+
 DbTransaction::DbTransaction() {
     m_active = IsDbOpen() && Conn().transaction();
     if (!m_active)

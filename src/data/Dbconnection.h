@@ -1,6 +1,7 @@
 #pragma once
-// The one shared connection to coal.dat. Every data operation brackets itself with OpenDb/CloseDb;
-// OpenDb on an open connection does nothing, so nested operations share it until the first CloseDb.
+// The one shared connection to coal.dat. Every data operation holds a DbSession for its duration; a session
+// opens the connection only when it is closed and closes it only if it opened it, so nested operations share
+// the connection and the outermost one closes it.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -62,6 +63,22 @@ QString DbFileMessage(const QString& path, const DbFileCheck& check);
 QString CheckDatabaseFile(const QString& path);
 // Creates a new database file with the schema; false when it cannot.
 bool CreateDatabaseFile(const QString& path);
+
+// The shared connection for one data operation; see the top of this file.
+class DbSession {
+public:
+    DbSession();
+    ~DbSession();
+    DbSession(const DbSession&) = delete;
+    DbSession& operator=(const DbSession&) = delete;
+    // False when the connection could not be opened (reason in LastDbError()).
+    bool ok() const { return m_ok; }
+    QSqlDatabase db() const { return Conn(); }
+
+private:
+    bool m_ok = false;
+    bool m_opened = false; // this session opened the connection and so closes it
+};
 
 // The writes of one user action in one transaction; rolls back unless committed.
 class DbTransaction {

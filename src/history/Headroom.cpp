@@ -75,8 +75,9 @@ Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, c
 }
 
 std::optional<Headroom> LoadHeadroom(qint64 schemeId) {
-    if (!OpenDb()) return std::nullopt;
-    QSqlQuery q(Conn());
+    const DbSession session;
+    if (!session.ok()) return std::nullopt;
+    QSqlQuery q(session.db());
     q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE id=?"));
     q.addBindValue(schemeId);
     if (!q.exec() || !q.next()) return std::nullopt;

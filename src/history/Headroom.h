@@ -46,7 +46,7 @@ struct Headroom {
 Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, const std::vector<SetLimit>& limits);
 
 // The headroom of one stored scheme (Lishi_Peibibiao id) from its set's lots and summary; nothing when the
-// scheme or its set is gone or the database fails. Opens the database and leaves it open.
+// scheme or its set is gone or the database fails.
 std::optional<Headroom> LoadHeadroom(qint64 schemeId);
 
 } // namespace vestrel

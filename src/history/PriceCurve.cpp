@@ -62,8 +62,9 @@ std::optional<double> TonnesOfSummary(const QString& summary) {
 }
 
 std::optional<PriceCurve> LoadPriceCurve(qint64 setId) {
-    if (!OpenDb()) return std::nullopt;
-    QSqlQuery q(Conn());
+    const DbSession session;
+    if (!session.ok()) return std::nullopt;
+    QSqlQuery q(session.db());
     if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
     q.addBindValue(setId);
     if (!q.exec() || !q.next()) return std::nullopt;

@@ -28,7 +28,7 @@ std::optional<double> CheapestContinuousBlend(const QList<Mei>& lots, const std:
 // The tonnes of a summary line (" 配50吨"), if it asked for any.
 std::optional<double> TonnesOfSummary(const QString& summary);
 
-// Reads the set's schemes, lots and summary. Opens the database and leaves it open; nothing on failure.
+// Reads the set's schemes, lots and summary; nothing on failure.
 std::optional<PriceCurve> LoadPriceCurve(qint64 setId);
 
 } // namespace vestrel

@@ -38,8 +38,9 @@ void SetSchemeSetColumns(ListData& list) {
 
 bool FillSchemeSetRows(ListData& list) {
     list.rows.clear();
-    if (!OpenDb()) return false;
-    QSqlQuery q(Conn());
+    const DbSession session;
+    if (!session.ok()) return false;
+    QSqlQuery q(session.db());
     q.setForwardOnly(true);
     if (!exec(q, QStringLiteral("SELECT id, fanganhao, xinxi, riqi FROM Lishi_fangan ORDER BY id DESC LIMIT ?"),
               {kSchemeSetLimit}))
@@ -78,8 +79,9 @@ QString RatiosOfSetSql() {
 
 std::optional<QString> LoadSchemeTargets(qint64 setId, bool* ok) {
     if (ok) *ok = false;
-    if (!OpenDb()) return std::nullopt;
-    QSqlQuery q(Conn());
+    const DbSession session;
+    if (!session.ok()) return std::nullopt;
+    QSqlQuery q(session.db());
     q.setForwardOnly(true);
     if (!exec(q, QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=? LIMIT 1"), {setId})) return std::nullopt;
     const bool found = q.next();
@@ -131,10 +133,11 @@ void ConvertSharesToTonnes(ListData& ratios, int lotCount, qint32 tonnes) {
 
 bool DeleteSchemeSets(const QList<qint64>& ids) {
     if (ids.isEmpty()) return true;
-    if (!OpenDb()) return false;
+    const DbSession session;
+    if (!session.ok()) return false;
     DbTransaction transaction;
     if (!transaction.active()) return false;
-    QSqlQuery q(Conn());
+    QSqlQuery q(session.db());
     const QStringList statements{QStringLiteral("DELETE FROM Lishi_Peibibiao WHERE followid=?"),
                                  QStringLiteral("DELETE FROM Lishi_meitan WHERE followid=?"),
                                  QStringLiteral("DELETE FROM Lishi_fangan WHERE id=?")};

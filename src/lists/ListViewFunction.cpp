@@ -68,8 +68,9 @@ QString cellText(const QVariant& v, CellFormat format) {
 
 bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, const QList<SourceColumn>& sources) {
     list.rows.clear();
-    if (!OpenDb()) return false;
-    QSqlQuery q(Conn());
+    const DbSession session;
+    if (!session.ok()) return false;
+    QSqlQuery q(session.db());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return Failed(q);
     for (int i = 0; i < binds.size(); ++i)

@@ -22,8 +22,8 @@ constexpr int kFirstShareColumn = 1;
 // Replaces the columns with the 16 lot columns ("编号", "名称", the twelve indices, "库存", "价格").
 void SetLotColumns(ListData& list);
 // Replaces the rows with one row per record of the query, in the order returned. The query must return the
-// lot columns (every caller selects all columns); `binds` fill its placeholders in order. Opens the database
-// and leaves it open for the caller to close. False on failure (reason in LastDbError()), with no rows.
+// lot columns (every caller selects all columns); `binds` fill its placeholders in order. False on failure (reason in
+// LastDbError()), with no rows.
 bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 
 // The width in twips of the ratio list's columns for a screen that many pixels wide.

@@ -79,6 +79,37 @@ private slots:
         CloseDb();
     }
 
+    // A session closes the connection only if it opened it: an operation inside another keeps it open.
+    void sessionClosesOnlyWhatItOpened() {
+        test::TempProgramFolder folder;
+        {
+            const DbSession outer;
+            QVERIFY(outer.ok());
+            {
+                const DbSession inner;
+                QVERIFY(inner.ok());
+            }
+            QVERIFY(IsDbOpen());
+            QSqlQuery q(outer.db());
+            QVERIFY(q.exec("SELECT count(*) FROM meitan"));
+        }
+        QVERIFY(!IsDbOpen());
+        QVERIFY(OpenDb());
+        {
+            const DbSession session;
+            QVERIFY(session.ok());
+        }
+        QVERIFY(IsDbOpen()); // someone else opened it
+        CloseDb();
+        writeBytes(folder.dbPath(), "not a database");
+        {
+            const DbSession refused;
+            QVERIFY(!refused.ok());
+            QVERIFY(!IsDbOpen());
+        }
+        QVERIFY(!IsDbOpen());
+    }
+
     void idsNeverReusedAndRunDateDefaults() {
         test::TempProgramFolder folder;
         QVERIFY(OpenDb());

@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(list.rowCount(), 1);
         QCOMPARE(list.cell(0, 1), "b");
         QVERIFY(!list.rows[0].checked);
-        QVERIFY(IsDbOpen()); // left open for the caller
+        QVERIFY(IsDbOpen()); // the caller's connection stays open
     }
 
     void failedQueryLeavesNoRows_data() {

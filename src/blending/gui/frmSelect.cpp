@@ -74,7 +74,6 @@ bool frmSelect::Form_Load() {
     SetLotColumns(data);
     const LotQuery all = AllLotsQuery();
     const bool ok = FillLotRows(data, all.sql, all.binds);
-    CloseDb();
     m_list->refresh();
     if (!ok) ReportDbError();
     return ok;

@@ -122,7 +122,6 @@ bool frmKucun::addLIST() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     ListData& data = m_list->listData();
     bool ok = FillLotRows(data, m_query.sql, m_query.binds);
-    CloseDb();
     // A chosen sort order survives refills, like a sorted list control keeps its items sorted.
     if (ok && m_sortColumn >= 0) SortListRows(data, m_sortColumn, m_sortOrder);
     m_list->refresh();

@@ -185,7 +185,6 @@ void frmLishi::Form_Load() {
 void frmLishi::reloadSets(qint64 selectId) {
     ListData& left = m_lsvLeft->listData();
     const bool listed = FillSchemeSetRows(left);
-    CloseDb();
     m_lsvLeft->refresh();
     Form_Resize();
     if (!listed) ReportDbError();
@@ -256,7 +255,6 @@ void frmLishi::lsvLeft_Click() {
     } else {
         bottom.rows.clear();
     }
-    CloseDb();
     applySort();
     m_lsvMid->refresh();
     m_lsvBottom->refresh();
@@ -286,7 +284,6 @@ void frmLishi::Command1_Click() {
     }
 
     const bool ok = refillRatios();
-    CloseDb();
     m_lsvBottom->refresh();
     if (!ok) {
         ReportDbError();
@@ -345,7 +342,6 @@ void frmLishi::deleteSchemes() {
     for (int row : selected)
         ids.append(left.cell(row, 0).toLongLong());
     const bool deleted = DeleteSchemeSets(ids);
-    CloseDb();
     if (!deleted) {
         ReportDbError(); // nothing was deleted; the list stays as it was
         return;
