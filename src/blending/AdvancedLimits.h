@@ -3,13 +3,13 @@
 // a cap on the number of lots in a scheme. An empty text means no limit; with everything empty a run is the
 // same as without the dialog.
 
+#include "data/IndexTable.h"
+
 #include <QList>
 #include <QString>
 #include <array>
 
 namespace vestrel {
-
-constexpr int kIndexCount = 12;
 
 // Share bounds in per cent for the panel rows holding the lot of that name. They follow the name rather than
 // the row, so rows moved up, deleted or refilled never hand a bound to another lot.

@@ -7,24 +7,17 @@
 
 namespace vestrel {
 
-struct PanelIndex {
-    const char* targetBox;              // main window target box
-    const char16_t* valueName;          // names the index in the missing-value message
-    const char16_t* cellMessage;        // a grid cell that is not a number
-    const char16_t* targetMessage;      // a target box that is not a number
-    const char16_t* targetRangeMessage; // a target box beyond kValueLimit
-    const char16_t* summaryLabel;       // label in the run's summary line
-    bool lowerLimit;                    // fixed carbon takes a lower limit, every other index an upper one
-};
+using PanelIndex = IndexInfo;
 
-// In the order of the cells: Si, total moisture, Fe, sulphur, ash, volatile matter, V, Ni, fixed carbon, Al,
-// Ca, Na; entry i belongs to IndexCell(i) and PanelTexts::targets[i].
+// IndexTable() in the order of the cells (kCellOrder): entry i belongs to IndexCell(i) and
+// PanelTexts::targets[i].
 const std::array<PanelIndex, kIndexCount>& PanelIndices();
 
 // The other side of an index's limit as the "高级指标" dialog names it: "硫分下限", "固定碳上限".
 QString OtherSideName(int index);
 
-// The order of the summary's limit segments, as index numbers into PanelIndices().
+// The order of the set (IndexTable()) as index numbers into PanelIndices(): the order of the summary's limit
+// segments, the grid's columns and the target boxes.
 const std::array<int, kIndexCount>& SummaryOrder();
 
 namespace msg {

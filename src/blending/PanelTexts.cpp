@@ -8,36 +8,13 @@ double Mei::*CellMember(GridCell cell) {
     switch (cell) {
     case CellName:
         return nullptr;
-    case CellSi:
-        return &Mei::NeiShui;
-    case CellMoisture:
-        return &Mei::ShuiFen;
-    case CellFe:
-        return &Mei::ReLiang;
-    case CellSulphur:
-        return &Mei::Liu;
-    case CellAsh:
-        return &Mei::HuiFen;
-    case CellVolatile:
-        return &Mei::HuiFaFen;
-    case CellV:
-        return &Mei::G;
-    case CellNi:
-        return &Mei::y;
-    case CellFixedCarbon:
-        return &Mei::GuDingTan;
-    case CellAl:
-        return &Mei::KeMoXing;
-    case CellCa:
-        return &Mei::HuiRongDian;
-    case CellNa:
-        return &Mei::HuiShou;
     case CellStock:
         return &Mei::Kucun;
     case CellPrice:
         return &Mei::JiaGe;
+    default:
+        return IndexMember(kCellOrder[size_t(cell - CellSi)]);
     }
-    return nullptr;
 }
 
 bool IsRowEmpty(const PanelTexts& texts, int row) {

@@ -37,6 +37,12 @@ enum GridCell : int {
     CellPrice,
 };
 
+// The cells follow kCellOrder.
+static_assert(kCellOrder[CellSi - 1] == 5 && kCellOrder[CellMoisture - 1] == 0 && kCellOrder[CellFe - 1] == 6 &&
+              kCellOrder[CellSulphur - 1] == 1 && kCellOrder[CellAsh - 1] == 2 && kCellOrder[CellVolatile - 1] == 3 &&
+              kCellOrder[CellV - 1] == 7 && kCellOrder[CellNi - 1] == 8 && kCellOrder[CellFixedCarbon - 1] == 4 &&
+              kCellOrder[CellAl - 1] == 9 && kCellOrder[CellCa - 1] == 10 && kCellOrder[CellNa - 1] == 11);
+
 // Index i (0..11, same order as the cells) lives in cell i + 1.
 constexpr GridCell IndexCell(int index) {
     return GridCell(CellSi + index);

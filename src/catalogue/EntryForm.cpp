@@ -12,22 +12,17 @@ const QString kPriceBox = QStringLiteral("txtJiage");
 } // namespace
 
 const std::array<EntryField, 14>& EntryFields() {
-    static const std::array<EntryField, 14> fields{{
-        {"txtHuifen", &Mei::HuiFen, u"填写的灰分必须是数字"},
-        {"txtHuifafen", &Mei::HuiFaFen, u"填写的挥发分必须是数字"},
-        {"txtLiu", &Mei::Liu, u"填写的硫必须是数字"},
-        {"txtShuifen", &Mei::ShuiFen, u"填写的水份必须是数字"},
-        {"txtReliang", &Mei::ReLiang, u"填写的铁必须是数字"},
-        {"txtY", &Mei::y, u"填写的镍必须是数字"},
-        {"txtG", &Mei::G, u"填写的钒必须是数字"},
-        {"txtNeishui", &Mei::NeiShui, u"填写的硅必须是数字"},
-        {"txtGudingtan", &Mei::GuDingTan, u"填写的固定碳必须是数字"},
-        {"txtKeMoxing", &Mei::KeMoXing, u"填写的铝必须是数字"},
-        {"txtHuiRongDian", &Mei::HuiRongDian, u"填写的钙必须是数字"},
-        {"txtHuishoulv", &Mei::HuiShou, u"填写的钠必须是数字"},
-        {"txtJiage", &Mei::JiaGe, u"填写的价格必须是数字"},
-        {"txtKuCun", &Mei::Kucun, u"填写的库存必须是数字"},
-    }};
+    static const std::array<EntryField, 14> fields = [] {
+        std::array<EntryField, 14> f{};
+        for (int k = 0; k < kIndexCount; ++k) {
+            const int x = kEntryOrder[size_t(k)];
+            const IndexInfo& i = IndexTable()[size_t(x)];
+            f[size_t(k)] = {i.entryBox, IndexMember(x), i.entryMessage};
+        }
+        f[kIndexCount] = {"txtJiage", &Mei::JiaGe, u"填写的价格必须是数字"};
+        f[kIndexCount + 1] = {"txtKuCun", &Mei::Kucun, u"填写的库存必须是数字"};
+        return f;
+    }();
     return fields;
 }
 

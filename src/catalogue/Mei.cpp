@@ -2,22 +2,23 @@
 
 namespace vestrel {
 
-const std::array<QualityIndex, 12>& QualityIndices() {
-    static const std::array<QualityIndex, 12> table{{
-        {"ShuiFen", &Mei::ShuiFen, u"全水", "txtQuanshui", "txtQuanshuiMax", u"全水<=", false, "txtShuifen"},
-        {"Liu", &Mei::Liu, u"硫分", "txtLiu", "txtLiuMax", u"硫分<=", false, "txtLiu"},
-        {"HuiFen", &Mei::HuiFen, u"灰分", "txtHuifen", "txtHuifenMax", u"灰份<=", false, "txtHuifen"},
-        {"HuiFaFen", &Mei::HuiFaFen, u"挥发分", "txtHuifafen", "txtHuifafenMax", u"挥发份<=", false, "txtHuifafen"},
-        {"GuDingTan", &Mei::GuDingTan, u"固定碳", "txtGudingtan", "txtGudingtanMin", u"<=固定碳", true, "txtGudingtan"},
-        {"NeiShui", &Mei::NeiShui, u"硅", "txtNeishui", "txtNeishuiMax", u"硅<=", false, "txtNeishui"},
-        {"ReLiang", &Mei::ReLiang, u"铁", "txtReliang", "txtReliangMax", u"铁<=", false, "txtReliang"},
-        {"G", &Mei::G, u"钒", "txtNianjie", "txtNianjieMax", u"钒<=", false, "txtG"},
-        {"Y", &Mei::y, u"镍", "txtJiaozhi", "txtJiaozhiMax", u"镍<=", false, "txtY"},
-        {"KeMoXing", &Mei::KeMoXing, u"铝", "txtKeMoxing", "txtKemoxingMax", u"铝<=", false, "txtKeMoxing"},
-        {"HuiRongDian", &Mei::HuiRongDian, u"钙", "txtHuiRongDian", "txtHuirongdianMax", u"钙<=", false,
-         "txtHuiRongDian"},
-        {"huishoulv", &Mei::HuiShou, u"钠", "txtHuishoulv", "txtHuiShouMax", u"钠<=", false, "txtHuishoulv"},
-    }};
+double Mei::*IndexMember(int position) {
+    static constexpr std::array<double Mei::*, kIndexCount> members{
+        &Mei::ShuiFen, &Mei::Liu, &Mei::HuiFen, &Mei::HuiFaFen, &Mei::GuDingTan,   &Mei::NeiShui,
+        &Mei::ReLiang, &Mei::G,   &Mei::y,      &Mei::KeMoXing, &Mei::HuiRongDian, &Mei::HuiShou,
+    };
+    return members[size_t(position)];
+}
+
+const std::array<QualityIndex, kIndexCount>& QualityIndices() {
+    static const std::array<QualityIndex, kIndexCount> table = [] {
+        std::array<QualityIndex, kIndexCount> t{};
+        for (int x = 0; x < kIndexCount; ++x) {
+            const IndexInfo& i = IndexTable()[size_t(x)];
+            t[size_t(x)] = {i.column, IndexMember(x), i.header, i.entryBox};
+        }
+        return t;
+    }();
     return table;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // One coke lot: a catalogue row, a panel row, or the computed blend of a scheme.
 
+#include "data/IndexTable.h"
+
 #include <QDateTime>
 #include <QString>
 #include <array>
@@ -30,21 +32,18 @@ struct Mei {
     bool operator==(const Mei&) const = default;
 };
 
-// The twelve quality indices. The column and member names do not describe their content; this table binds
-// them (for example column NeiShui holds silicon).
+// The Mei property of the index at that position of IndexTable().
+double Mei::*IndexMember(int position);
+
+// An index's column, property and the names readers of stored rows and forms look it up by, in the order of
+// IndexTable().
 struct QualityIndex {
     const char* column;     // meitan / Lishi_meitan / Lishi_Peibibiao column
     double Mei::*member;    // Mei property
     const char16_t* header; // list header
-    const char* gridBox;    // panel grid cell array
-    const char* targetBox;  // main window target box
-    const char16_t* label;  // target label
-    bool lowerLimit;        // fixed carbon takes a lower limit, every other index an upper one
     const char* entryBox;   // entry form box
 };
 
-// In the order of the index set: total moisture, sulphur, ash, volatile matter, fixed carbon, Si, Fe, V, Ni,
-// Al, Ca, Na.
-const std::array<QualityIndex, 12>& QualityIndices();
+const std::array<QualityIndex, kIndexCount>& QualityIndices();
 
 } // namespace vestrel

@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/IndexTable.h"
+
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -46,11 +48,12 @@ QList<TableSpec> requiredTables() {
 } // namespace
 
 const QStringList& IndexColumns() {
-    static const QStringList columns{
-        QStringLiteral("ShuiFen"),  QStringLiteral("Liu"),         QStringLiteral("HuiFen"),
-        QStringLiteral("HuiFaFen"), QStringLiteral("GuDingTan"),   QStringLiteral("NeiShui"),
-        QStringLiteral("ReLiang"),  QStringLiteral("G"),           QStringLiteral("Y"),
-        QStringLiteral("KeMoXing"), QStringLiteral("HuiRongDian"), QStringLiteral("huishoulv")};
+    static const QStringList columns = [] {
+        QStringList c;
+        for (const IndexInfo& i : IndexTable())
+            c << QLatin1String(i.column);
+        return c;
+    }();
     return columns;
 }
 

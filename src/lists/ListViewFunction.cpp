@@ -2,6 +2,7 @@
 
 #include "base/CommonFunction.h"
 #include "data/Dbconnection.h"
+#include "data/IndexTable.h"
 #include "data/Schema.h"
 
 #include <QCollator>
@@ -28,10 +29,12 @@ struct SourceColumn {
 };
 
 const QStringList& indexHeaders() {
-    static const QStringList headers{QStringLiteral("全水"),   QStringLiteral("硫分"),   QStringLiteral("灰分"),
-                                     QStringLiteral("挥发分"), QStringLiteral("固定碳"), QStringLiteral("硅"),
-                                     QStringLiteral("铁"),     QStringLiteral("钒"),     QStringLiteral("镍"),
-                                     QStringLiteral("铝"),     QStringLiteral("钙"),     QStringLiteral("钠")};
+    static const QStringList headers = [] {
+        QStringList h;
+        for (const IndexInfo& i : IndexTable())
+            h << QString::fromUtf16(i.header);
+        return h;
+    }();
     return headers;
 }
 

@@ -3,6 +3,7 @@
 #include "base/Twips.h"
 #include "base/gui/WindowGeometry.h"
 #include "base/gui/WindowHub.h"
+#include "blending/BlendingTexts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -41,24 +42,22 @@ struct ScreenColumn {
     const char16_t* calcHeader;
 };
 
-// Left to right on screen.
-const std::array<ScreenColumn, kGridCells> kColumns{{
-    {CellName, "txtMingcheng", u"焦名称*", u"煤名称"},
-    {CellMoisture, "txtQuanshui", u"全  水", u"全  水"},
-    {CellSulphur, "txtLiu", u"硫  分", u"硫  分"},
-    {CellAsh, "txtHuifen", u"灰  份", u"灰  份"},
-    {CellVolatile, "txtHuifafen", u"挥发份", u"挥发份"},
-    {CellFixedCarbon, "txtGudingtan", u"固定碳", u"固定碳"},
-    {CellSi, "txtNeishui", u"硅", u"硅"},
-    {CellFe, "txtReliang", u"铁", u"铁"},
-    {CellV, "txtNianjie", u"钒", u"钒"},
-    {CellNi, "txtJiaozhi", u"镍", u"镍"},
-    {CellAl, "txtKeMoxing", u"铝", u"铝"},
-    {CellCa, "txtHuiRongDian", u"钙", u"钙"},
-    {CellNa, "txtHuishoulv", u"钠", u"钠"},
-    {CellStock, "txtKuCun", u"库存吨", u"配比"},
-    {CellPrice, "txtJiage", u"价格*", u"价格"},
-}};
+// Left to right on screen: the name, the indices in the order of the set, stock and price.
+const std::array<ScreenColumn, kGridCells>& columns() {
+    static const std::array<ScreenColumn, kGridCells> list = [] {
+        std::array<ScreenColumn, kGridCells> l{};
+        l[0] = {CellName, "txtMingcheng", u"焦名称*", u"煤名称"};
+        for (int s = 0; s < kIndexCount; ++s) {
+            const int x = SummaryOrder()[size_t(s)];
+            const PanelIndex& index = PanelIndices()[size_t(x)];
+            l[size_t(s + 1)] = {IndexCell(x), index.gridBox, index.gridHeader, index.gridHeader};
+        }
+        l[kGridCells - 2] = {CellStock, "txtKuCun", u"库存吨", u"配比"};
+        l[kGridCells - 1] = {CellPrice, "txtJiage", u"价格*", u"价格"};
+        return l;
+    }();
+    return list;
+}
 
 QString indexed(const char* name, int index) {
     return QLatin1String(name) + u'_' + QString::number(index);
@@ -108,7 +107,7 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
         makeLabel(this, QStringLiteral("lbHeader_chk"), QStringLiteral("必配"),
                   QRect(kEdge, kHeaderTop, kMustUseWidth, kHeaderHeight));
     for (int c = 0; c < kGridCells; ++c) {
-        const ScreenColumn& col = kColumns[size_t(c)];
+        const ScreenColumn& col = columns()[size_t(c)];
         makeLabel(this, indexed("lbHeader", c), QString::fromUtf16(main ? col.mainHeader : col.calcHeader),
                   QRect(left + c * kPitch, kHeaderTop, kCellWidth, kHeaderHeight));
     }
@@ -122,7 +121,7 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
             m_chk[size_t(row)] = chk;
         }
         for (int c = 0; c < kGridCells; ++c) {
-            const ScreenColumn& col = kColumns[size_t(c)];
+            const ScreenColumn& col = columns()[size_t(c)];
             auto* edit = new QLineEdit(this);
             edit->setObjectName(indexed(col.box, row));
             edit->setGeometry(scale.toPixels(QRect(left + c * kPitch, top, kCellWidth, kRowHeight)));

@@ -23,27 +23,6 @@ namespace vestrel {
 
 namespace {
 
-struct TargetPlace {
-    int index; // into PanelTexts::targets
-    const char* label;
-    const char16_t* caption;
-};
-
-// The main indices in fraMid and the trace elements in fraWeiLiang, left to right.
-const TargetPlace kMainTargets[] = {
-    {CellMoisture - 1, "lbQuanshuiMax", u"全水<="},
-    {CellSulphur - 1, "lbLiuMax", u"硫分<="},
-    {CellAsh - 1, "lbHuifenMax", u"灰份<="},
-    {CellVolatile - 1, "lbHuifafenMax", u"挥发份<="},
-    {CellFixedCarbon - 1, "lbGudingtanMin", u"<=固定碳"},
-};
-const TargetPlace kTraceTargets[] = {
-    {CellSi - 1, "lbNeishuiMax", u"硅<="},  {CellFe - 1, "lbReliangMax", u"铁<="},
-    {CellV - 1, "lbNianjieMax", u"钒<="},   {CellNi - 1, "lbJiaozhiMax", u"镍<="},
-    {CellAl - 1, "lbKemoxingMax", u"铝<="}, {CellCa - 1, "lbHuirongdianMax", u"钙<="},
-    {CellNa - 1, "lbHuiShouMax", u"钠<="},
-};
-
 // Design geometry of the targets and the tonnage, in twips.
 constexpr int kEdge = 60;
 constexpr int kGap = 60;
@@ -117,22 +96,25 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     const int width = m_grid->designSize().width();
     int top = m_grid->designSize().height() + kGap;
 
-    const auto placeTargets = [this, scale](QGroupBox* frame, const auto& places, int slot, int labelWidth) {
+    // The main indices in fraMid and the trace elements in fraWeiLiang, left to right in the order of the set.
+    const auto placeTargets = [this, scale](QGroupBox* frame, int first, int end, int slot, int labelWidth) {
         int x = kTargetLeft;
-        for (const TargetPlace& p : places) {
-            const PanelIndex& index = PanelIndices()[size_t(p.index)];
+        for (int s = first; s < end; ++s) {
+            const int at = SummaryOrder()[size_t(s)]; // into PanelTexts::targets
+            const PanelIndex& index = PanelIndices()[size_t(at)];
             auto* box = new QLineEdit(frame);
             box->setObjectName(QLatin1String(index.targetBox));
-            m_targets[size_t(p.index)] = box;
+            m_targets[size_t(at)] = box;
             const int boxWidth = slot - labelWidth - kTargetLeft;
-            const QString caption = QString::fromUtf16(p.caption);
+            const QString caption = QString::fromUtf16(index.targetLabel);
+            const QString labelName = QLatin1String(index.targetLabelBox);
             const QRect label(0, kLabelTop, labelWidth, kLabelHeight);
             const QRect boxPlace(0, kBoxTop, boxWidth, kBoxHeight);
             if (index.lowerLimit) { // "[85] <=固定碳": the box comes first
                 box->setGeometry(scale.toPixels(boxPlace.translated(x, 0)));
-                makeLabel(frame, QLatin1String(p.label), caption, label.translated(x + boxWidth + kLabelGap, 0));
+                makeLabel(frame, labelName, caption, label.translated(x + boxWidth + kLabelGap, 0));
             } else {
-                makeLabel(frame, QLatin1String(p.label), caption, label.translated(x, 0));
+                makeLabel(frame, labelName, caption, label.translated(x, 0));
                 box->setGeometry(scale.toPixels(boxPlace.translated(x + labelWidth + kLabelGap, 0)));
             }
             x += slot;
@@ -141,11 +123,11 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
 
     QGroupBox* mid = makeFrame(this, "fraMid", QStringLiteral("精煤要达到的指标"),
                                QRect(kEdge, top, width - 2 * kEdge, kFrameHeight));
-    placeTargets(mid, kMainTargets, kMainSlot, kMainLabelWidth);
+    placeTargets(mid, 0, kMainIndexCount, kMainSlot, kMainLabelWidth);
     top += kFramePitch;
     QGroupBox* trace = makeFrame(this, "fraWeiLiang", QStringLiteral("微量元素指标填写"),
                                  QRect(kEdge, top, width - 2 * kEdge, kFrameHeight));
-    placeTargets(trace, kTraceTargets, kTraceSlot, kTraceLabelWidth);
+    placeTargets(trace, kMainIndexCount, kIndexCount, kTraceSlot, kTraceLabelWidth);
     top += kFramePitch;
 
     QGroupBox* bottom = makeFrame(this, "fraBottom", QStringLiteral("其他选项(可不填，操作不熟练者慎用)"),

@@ -16,12 +16,6 @@ namespace vestrel {
 
 namespace {
 
-// The other side's box of each index, named after the panel's box with Min and Max swapped.
-const char* const kOtherSideBoxes[kIndexCount] = {
-    "txtNeishuiMin", "txtQuanshuiMin", "txtReliangMin",   "txtLiuMin",      "txtHuifenMin",      "txtHuifafenMin",
-    "txtNianjieMin", "txtJiaozhiMin",  "txtGudingtanMax", "txtKemoxingMin", "txtHuirongdianMin", "txtHuiShouMin",
-};
-
 QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& text) {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(name);
@@ -51,7 +45,7 @@ frmGaoji::frmGaoji(const PanelTexts& panel, QWidget* parent) : QDialog(parent), 
         const PanelIndex& index = PanelIndices()[size_t(x)];
         const QString caption =
             QString::fromUtf16(index.summaryLabel) + (index.lowerLimit ? QStringLiteral("<=") : QStringLiteral(">="));
-        QLineEdit* box = makeBox(indices, QLatin1String(kOtherSideBoxes[x]), current.otherSide[size_t(x)]);
+        QLineEdit* box = makeBox(indices, QLatin1String(index.otherSideBox), current.otherSide[size_t(x)]);
         m_otherSide[size_t(x)] = box;
         indexGrid->addWidget(makeLabel(indices, caption), slot / 4, 2 * (slot % 4));
         indexGrid->addWidget(box, slot / 4, 2 * (slot % 4) + 1);
