@@ -1,7 +1,5 @@
 #include "base/CommonFunction.h"
 
-#include "base/Seams.h"
-
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -233,10 +231,6 @@ std::optional<double> PercentToDouble(const QString& text) {
     if (!v) return std::nullopt;
     // A plain 1 is read as one per cent, like every other whole number.
     return *v >= 1.0 ? *v / 100.0 : *v;
-}
-
-float ScreenWidthPixels() {
-    return float(screenWidthPixels());
 }
 
 QString GeneralNumberText(double value) {

@@ -24,8 +24,6 @@ qint32 ToLong(const QVariant& value);
 // Text that may carry a percentage: "" gives 0; "5%" gives 0.05; a plain v gives v / 100 when v >= 1 and v
 // itself when v < 1. std::nullopt when the text is neither a number nor a number followed by "%".
 std::optional<double> PercentToDouble(const QString& text);
-// The screen width in pixels (through the screen seam).
-float ScreenWidthPixels();
 
 // General number text: at most 15 significant digits, no trailing zeros, no exponent, no group separator,
 // a full stop as decimal separator (2.5 * 10 gives "25", 0.1 * 3 gives "0.3").

@@ -1,6 +1,7 @@
 #include "lists/ListViewFunction.h"
 
 #include "base/CommonFunction.h"
+#include "base/Seams.h"
 #include "data/Dbconnection.h"
 #include "data/IndexTable.h"
 #include "data/Schema.h"
@@ -154,7 +155,7 @@ int RatioColumnWidth(double screenWidthPixels) {
 }
 
 void SetRatioColumns(ListData& list) {
-    const int w = RatioColumnWidth(ScreenWidthPixels());
+    const int w = RatioColumnWidth(screenWidthPixels());
     constexpr ColumnKind number = ColumnKind::Number; // every column: id, parts (or tonnes), indices, price
     list.columns.clear();
     list.columns.append({QStringLiteral("序"), 0, number});

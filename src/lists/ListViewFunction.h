@@ -29,7 +29,7 @@ bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds =
 // The width in twips of the ratio list's columns for a screen that many pixels wide.
 int RatioColumnWidth(double screenWidthPixels);
 // Replaces the columns with the 24 ratio columns ("序" hidden, "D1" .. "D10", the twelve indices, "价格"),
-// sized for the screen (ScreenWidthPixels()).
+// sized for the screen (screenWidthPixels()).
 void SetRatioColumns(ListData& list);
 // Narrows the ratio columns so that the shown ones add up to no more than `widthTwips`, keeping 价格 100 twips
 // wider than the others; never widens them, and never below 300 twips.

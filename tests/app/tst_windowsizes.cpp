@@ -159,7 +159,7 @@ private slots:
 
         hub::showHistoryWindow();
         hub::showCatalogueWindow();
-        hub::showSelectDialog("frmMain");
+        hub::showSelectDialog(GridHost::Main);
         const QRect available(QPoint(0, 0), screen);
         const QList<QPair<const char*, const char*>> lists{
             {"frmLishi", "lsvBottom"}, {"frmKucun", "ListView1"}, {"frmSelect", "lsvTop"}};

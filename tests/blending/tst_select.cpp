@@ -62,7 +62,7 @@ class SelectTest : public QObject {
     std::unique_ptr<test::TempProgramFolder> folder;
     std::unique_ptr<test::ScriptedInteraction> ui;
 
-    frmSelect* open(const QString& caller, const QList<int>& checkRows) {
+    frmSelect* open(GridHost caller, const QList<int>& checkRows) {
         hub::showSelectDialog(caller);
         frmSelect* d = dialog();
         if (d)
@@ -93,11 +93,11 @@ private slots:
 
     void listsEveryLotUncheckedWithTextsAndWidths() {
         seed(3);
-        hub::showSelectDialog("frmMain");
+        hub::showSelectDialog(GridHost::Main);
         frmSelect* d = dialog();
         QVERIFY(d && d->isVisible());
         QCOMPARE(d->windowModality(), Qt::NonModal);
-        QCOMPARE(d->CallerForm, QString("frmMain"));
+        QVERIFY(d->CallerForm == GridHost::Main);
         const ListData& list = d->listView()->listData();
         QCOMPARE(list.rowCount(), 3);
         QCOMPARE(list.cell(2, 0), QString("3"));
@@ -113,7 +113,7 @@ private slots:
 
     void clickOnRowTogglesMark() {
         seed(2);
-        hub::showSelectDialog("frmMain");
+        hub::showSelectDialog(GridHost::Main);
         frmSelect* d = dialog();
         ReportListView* list = d->listView();
         clickRow(list, 1);
@@ -124,7 +124,7 @@ private slots:
 
     void nothingCheckedDoesNothing() {
         seed(2);
-        frmSelect* d = open("frmMain", {});
+        frmSelect* d = open(GridHost::Main, {});
         test::find<QPushButton>(d, "Command1")->click();
         QCOMPARE(dialog(), d);
         QVERIFY(ui->calls.isEmpty());
@@ -169,7 +169,7 @@ private slots:
         for (int r = 0; r < prefilled; ++r)
             test::find<QLineEdit>(main, QStringLiteral("txtMingcheng_%1").arg(r))
                 ->setText(QStringLiteral("P%1").arg(r));
-        frmSelect* d = open("frmMain", checked);
+        frmSelect* d = open(GridHost::Main, checked);
         test::find<QPushButton>(d, "Command1")->click();
         QCOMPARE(ui->messageTexts(), messages);
         if (!messages.isEmpty()) {
@@ -178,12 +178,12 @@ private slots:
         }
         QCOMPARE(names(main), expected);
         QVERIFY(!dialog());
-        QVERIFY(d->CallerForm.isEmpty());
+        QVERIFY(!d->CallerForm);
     }
 
     void zeroPriceArrivesEmptyAndVanishedLotSkipped() {
         seed(3);
-        frmSelect* d = open("frmMain", {0, 1, 2});
+        frmSelect* d = open(GridHost::Main, {0, 1, 2});
         QVERIFY(DeleteMei(1)); // deleted while the dialog was open
         test::find<QPushButton>(d, "Command1")->click();
         QWidget* main = hub::mainWindow();
@@ -195,7 +195,7 @@ private slots:
     void calculatorCallerIsModalAndGetsTheLots() {
         seed(3);
         hub::mainWindow();
-        frmSelect* d = open("frmTest", {1});
+        frmSelect* d = open(GridHost::Calculator, {1});
         QCOMPARE(d->windowModality(), Qt::ApplicationModal);
         test::find<QPushButton>(d, "Command1")->click();
         QVERIFY(!dialog());
@@ -208,13 +208,13 @@ private slots:
 
     void openAgainServesTheNewestCaller() {
         seed(2);
-        frmSelect* d = open("frmMain", {0});
-        hub::showSelectDialog("frmMain");
+        frmSelect* d = open(GridHost::Main, {0});
+        hub::showSelectDialog(GridHost::Main);
         QCOMPARE(dialog(), d);
         QVERIFY(d->listView()->listData().rows[0].checked); // brought forward, checks kept
-        hub::showSelectDialog("frmTest");
+        hub::showSelectDialog(GridHost::Calculator);
         QCOMPARE(dialog(), d);
-        QCOMPARE(d->CallerForm, QString("frmTest"));
+        QVERIFY(d->CallerForm == GridHost::Calculator);
         QCOMPARE(d->windowModality(), Qt::ApplicationModal);
         QVERIFY(d->isVisible());
     }

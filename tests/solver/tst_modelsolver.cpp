@@ -1,7 +1,6 @@
 #include "solver/ModelSolver.h"
 #include "solver/PanelModels.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -211,8 +210,8 @@ private slots:
         QCOMPARE(priceOf(p, parts), bruteForce(p, 97));
     }
 
-    // A whole run of a ten-lot panel, k = 2..100; the time goes to the test log.
-    void solvesAHundredModelsQuickly() {
+    // A whole run of a ten-lot panel, k = 2..100; bench_run times such runs.
+    void solvesAHundredModels() {
         QRandomGenerator rng(42);
         Panel p;
         for (int j = 0; j < 10; ++j)
@@ -223,17 +222,12 @@ private slots:
         p.limits = {250, 300, 8000};
         p.lower = {false, false, true};
         p.tonnes = 5000;
-        QElapsedTimer timer;
-        timer.start();
         int solved = 0;
         for (int k = 2; k <= 100; ++k) {
             p.differenceLine = k > 50;
             solved += solveModelText(modelText(p, k)) ? 1 : 0;
         }
-        const qint64 ms = timer.elapsed();
-        qInfo("99 models of a ten-lot panel: %lld ms, %d solved", ms, solved);
         QVERIFY(solved > 90);
-        QVERIFY(ms < 5000);
     }
 };
 

@@ -4,11 +4,8 @@
 #include "xlstestutil.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <ctime>
 
 using vestrel::xls::appendRowsToCopy;
 using vestrel::xls::Workbook;
@@ -150,7 +147,7 @@ private slots:
     void movedSheetsKeepTheirIndex();
     void appendsAccumulateAcrossCalls();
     void failedSaveLeavesTargetAlone();
-    void tenThousandRowsWellUnderASecond();
+    void tenThousandRowsAppended();
 
 private:
     QTemporaryDir dir_;
@@ -377,25 +374,19 @@ void TestWorkbook::failedSaveLeavesTargetAlone() {
     QVERIFY(!QFile::exists(dir_.filePath("never.xls")));
 }
 
-void TestWorkbook::tenThousandRowsWellUnderASecond() {
-#if defined(__SANITIZE_ADDRESS__)
-    QSKIP("timings under the address sanitizer say nothing");
-#endif
+// The speed of the same work is timed by bench_export (10,000 lots of 16 columns to an Excel 97 workbook).
+void TestWorkbook::tenThousandRowsAppended() {
     const QList<QStringList> rows = bulkRows(10000, 16);
     Workbook book;
     QCOMPARE(book.load(fixturePath("e_large_gn.xls")), QString());
+    const int before = book.nextRow("Sheet1");
+    QCOMPARE(book.appendRows("Sheet1", rows), QString());
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    // Processor time, so that other work on a shared machine does not count.
-    const std::clock_t start = std::clock();
-    QElapsedTimer timer;
-    timer.start();
-    QCOMPARE(book.appendRows("Sheet1", rows), QString());
     QCOMPARE(book.write(&buffer), QString());
-    const qint64 cpuMs = qint64(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
-    qInfo("10000 rows x 16 columns appended and written: %lld ms processor time, %lld ms elapsed", cpuMs,
-          timer.elapsed());
-    QVERIFY2(cpuMs < 1000, qPrintable(QStringLiteral("%1 ms").arg(cpuMs)));
+    Workbook reread;
+    QCOMPARE(reread.loadData(buffer.data()), QString());
+    QCOMPARE(reread.nextRow("Sheet1"), before + 10000);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

@@ -1,14 +1,11 @@
 #include "app/gui/frmAbout.h"
 
+#include "app/gui/ShellImages.h"
 #include "base/Seams.h"
 #include "base/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
-
-static void initShellImages() {
-    Q_INIT_RESOURCE(images);
-}
 
 namespace vestrel {
 

@@ -1,5 +1,6 @@
 #include "app/gui/frmConnect.h"
 
+#include "app/gui/ShellImages.h"
 #include "base/Twips.h"
 #include "base/gui/WindowHub.h"
 
@@ -7,10 +8,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
-
-static void initShellImages() {
-    Q_INIT_RESOURCE(images);
-}
 
 namespace vestrel {
 
@@ -69,10 +66,7 @@ void frmConnect::Timer1_Timer() {
     }
     Timer1->stop();
     // The main window is shown before the splash closes, so the program never runs without a window.
-    QWidget* main = hub::mainWindow();
-    main->show();
-    main->raise();
-    main->activateWindow();
+    hub::bringForward(hub::mainWindow());
     close();
 }
 

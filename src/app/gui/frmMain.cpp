@@ -1,5 +1,6 @@
 #include "app/gui/frmMain.h"
 
+#include "app/gui/ShellImages.h"
 #include "app/gui/frmAbout.h"
 #include "base/Seams.h"
 #include "base/Twips.h"
@@ -18,10 +19,6 @@
 #include <QToolBar>
 #include <algorithm>
 
-static void initShellImages() {
-    Q_INIT_RESOURCE(images);
-}
-
 namespace vestrel {
 
 namespace {
@@ -29,7 +26,6 @@ namespace {
 constexpr int kBannerWidth = 7500; // twips
 constexpr int kBannerHeight = 680;
 constexpr int kBannerRightGap = 100;
-constexpr int kChkAllWidth = 6000;
 
 } // namespace
 
@@ -173,8 +169,7 @@ void frmMain::Form_Resize() {
     setUpdatesEnabled(false);
     m_layout.apply(this);
     placeBanner();
-    if (auto* chkAll = m_panel->findChild<QWidget*>(QStringLiteral("chkAll")))
-        chkAll->resize(GridScale().toPixelsX(kChkAllWidth), chkAll->height());
+    m_panel->grid()->keepChkAllWidth();
     setUpdatesEnabled(true);
 }
 

@@ -1,21 +1,22 @@
 #include "app/gui/frmConnect.h"
 #include "app/gui/frmLoading.h"
 #include "app/gui/frmMain.h"
+#include "base/gui/SingleWindow.h"
 #include "base/gui/WindowHub.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <functional>
 
 namespace vestrel::hub {
 
 namespace {
 
-QPointer<frmMain> g_main;
+// The main window is kept when it closes.
+SingleWindow<frmMain> g_main(SingleWindow<frmMain>::HideOnClose);
 
 // Shows the loading note and lets it paint before the slow load, then removes it.
 QWidget* loadWithNote(const std::function<QWidget*()>& load) {
-    frmLoading note(g_main);
+    frmLoading note(g_main.get());
     note.show();
     note.raise();
     QCoreApplication::processEvents();
@@ -27,8 +28,7 @@ QWidget* loadWithNote(const std::function<QWidget*()>& load) {
 } // namespace
 
 QWidget* mainWindow() {
-    if (!g_main) g_main = new frmMain;
-    return g_main;
+    return g_main.obtain();
 }
 
 void showStartWindow() {

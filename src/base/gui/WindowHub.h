@@ -3,20 +3,15 @@
 // asked for again. The functions are defined beside the windows they serve (hub_*.cpp).
 
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 namespace vestrel {
 class Mei;
-}
+enum class GridHost;
+} // namespace vestrel
 
 namespace vestrel::hub {
-
-// A window that accepted its close is on its way out and must not be handed out again.
-template <class W> W* live(const QPointer<W>& w) {
-    return w && !w->closing() ? w.data() : nullptr;
-}
 
 inline void bringForward(QWidget* w) {
     if (!w) return; // the window could not be built; nothing else changes
@@ -36,9 +31,9 @@ QWidget* catalogueWindow(bool* loadedNow = nullptr); // loads it if needed; does
 bool isCatalogueWindowLoaded();
 void refreshCatalogueList(); // addLIST on a loaded catalogue window
 void showEntryForm(qint32 meiId);
-void reloadEntryForm(); // an open form of a stored lot reads it again; a new lot's form keeps its input
-void showSelectDialog(const QString& callerForm); // "frmMain" or "frmTest"
-void reloadSelectDialog();                        // lists the lots again, none checked
+void reloadEntryForm();                 // an open form of a stored lot reads it again; a new lot's form keeps its input
+void showSelectDialog(GridHost caller); // the window whose grid receives the checked lots
+void reloadSelectDialog();              // lists the lots again, none checked
 void showCalculator();
 void calculatorSetTxtValue(const QList<Mei>& lots);
 

@@ -30,8 +30,8 @@ constexpr int kCalcLeft = 120;
 constexpr int kEdge = 60;          // the must-use boxes and the notes keep off the left edge
 constexpr int kMustUseWidth = 630; // a box with its row number
 constexpr int kDeleteWidth = 660;  // the delete buttons, after the last cell
-constexpr int kChkAllWidth = 6000; // as the main window keeps it
-constexpr int kNoteHeight = 270;   // one line of text under the grid
+constexpr int kChkAllWidth = 6000;
+constexpr int kNoteHeight = 270; // one line of text under the grid
 constexpr int kNotePitch = 300;
 constexpr int kGridBottom = kFirstRowTop + kGridRows * kRowPitch;
 
@@ -204,6 +204,10 @@ void BlendingGrid::CompactRows() {
     writeFrom(t);
 }
 
+void BlendingGrid::keepChkAllWidth() {
+    if (m_chkAll) m_chkAll->resize(GridScale().toPixelsX(kChkAllWidth), m_chkAll->height());
+}
+
 void BlendingGrid::btnDel_Click(int index) {
     PanelTexts t = texts();
     ClearRow(t, index);
@@ -213,7 +217,7 @@ void BlendingGrid::btnDel_Click(int index) {
 void BlendingGrid::tbrMenu_ButtonClick(int index) {
     switch (index) {
     case 2:
-        hub::showSelectDialog(m_host == GridHost::Main ? QStringLiteral("frmMain") : QStringLiteral("frmTest"));
+        hub::showSelectDialog(m_host);
         break;
     case 3:
         ClearGrid();

@@ -38,6 +38,8 @@ public:
 
     void SetTxtValue(const QList<Mei>& lots);
     void ClearGrid();
+    // The main window's "全选" box keeps its design width when the window scales the controls.
+    void keepChkAllWidth();
     void CompactRows();
     void btnDel_Click(int index);
 

@@ -38,7 +38,7 @@ frmSelect::frmSelect(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     // Widths follow the screen: the dialog spans it but for 200 twips (and the room its frame takes), each box
     // inside keeps 100 twips a side.
-    const int spanning = qRound(scale.toTwipsX(qRound(ScreenWidthPixels()))) - 2 * kMargin;
+    const int spanning = qRound(scale.toTwipsX(qRound(screenWidthPixels()))) - 2 * kMargin;
     const int room = OpeningSize(QSize(1 << 20, 0)).width();
     const int dialogWidth = room < (1 << 20) ? std::min(spanning, int(scale.toTwipsX(room))) : spanning;
     const int frameWidth = dialogWidth - 2 * kMargin;
@@ -89,11 +89,11 @@ void frmSelect::ImportChecked() {
         ReportDbError();
         return;
     }
-    if (CallerForm == QLatin1String("frmMain"))
+    if (CallerForm == GridHost::Main)
         hub::panelSetTxtValue(*lots);
     else
         hub::calculatorSetTxtValue(*lots);
-    CallerForm.clear();
+    CallerForm.reset();
     close();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QString>
+#include "blending/PanelTexts.h"
+
 #include <QWidget>
+#include <optional>
 
 namespace vestrel {
 
@@ -13,8 +15,9 @@ class frmSelect : public QWidget {
 public:
     explicit frmSelect(QWidget* parent = nullptr);
 
-    // "frmMain" imports into the main window's panel; anything else into the calculator.
-    QString CallerForm;
+    // The window whose grid receives the checked lots; none once they went there. Without one they go to the
+    // calculator.
+    std::optional<GridHost> CallerForm;
 
     // Lists every lot, unchecked. False when the database failed (shown).
     bool Form_Load();

@@ -1,30 +1,20 @@
+#include "base/gui/SingleWindow.h"
 #include "base/gui/WindowHub.h"
 #include "calculator/gui/frmTest.h"
-
-#include <QPointer>
 
 namespace vestrel::hub {
 
 namespace {
-
-QPointer<frmTest> g_calculator;
-
-frmTest* calculator() {
-    if (!g_calculator) g_calculator = new frmTest;
-    return g_calculator;
-}
-
+// Closing only hides the calculator, so its figures are there when it is opened again.
+SingleWindow<frmTest> g_calculator(SingleWindow<frmTest>::HideOnClose);
 } // namespace
 
 void showCalculator() {
-    frmTest* w = calculator();
-    w->show();
-    w->raise();
-    w->activateWindow();
+    bringForward(g_calculator.obtain());
 }
 
 void calculatorSetTxtValue(const QList<Mei>& lots) {
-    calculator()->SetTxtValue(lots);
+    g_calculator.obtain()->SetTxtValue(lots);
 }
 
 } // namespace vestrel::hub

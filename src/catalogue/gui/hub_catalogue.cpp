@@ -1,63 +1,45 @@
+#include "base/gui/SingleWindow.h"
 #include "base/gui/WindowHub.h"
 #include "catalogue/gui/frmKucun.h"
 #include "catalogue/gui/frmUpdate.h"
 
-#include <QPointer>
-
 namespace vestrel::hub {
 
 namespace {
-
-// Each window exists once; closing deletes it and the next request loads it afresh.
-QPointer<frmKucun> g_catalogue;
-QPointer<frmUpdate> g_entry;
-
+SingleWindow<frmKucun> g_catalogue;
+SingleWindow<frmUpdate> g_entry;
 } // namespace
 
 QWidget* catalogueWindow(bool* loadedNow) {
-    if (loadedNow) *loadedNow = false;
-    if (frmKucun* w = live(g_catalogue)) return w;
-    auto* w = new frmKucun;
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    if (!w->Form_Load()) {
-        delete w;
-        return nullptr;
-    }
-    g_catalogue = w;
-    if (loadedNow) *loadedNow = true;
-    return w;
+    return g_catalogue.obtain([](frmKucun& w) { return w.Form_Load(); }, loadedNow);
 }
 
 bool isCatalogueWindowLoaded() {
-    return live(g_catalogue) != nullptr;
+    return g_catalogue.get() != nullptr;
 }
 
 void refreshCatalogueList() {
-    if (frmKucun* w = live(g_catalogue)) w->addLIST();
+    if (frmKucun* w = g_catalogue.get()) w->addLIST();
 }
 
 void reloadEntryForm() {
-    frmUpdate* form = live(g_entry);
+    frmUpdate* form = g_entry.get();
     if (form && form->MeiId != 0 && !form->Form_Load()) form->close();
 }
 
 void showEntryForm(qint32 meiId) {
-    frmUpdate* form = live(g_entry);
+    const auto load = [meiId](frmUpdate& form) {
+        form.MeiId = meiId;
+        return form.Form_Load();
+    };
+    frmUpdate* form = g_entry.get();
     // The same request again keeps what was typed; another lot (or a new one) reloads every box, so one lot's
     // values never stand under another's MeiId.
-    const bool reload = !form || form->MeiId != meiId;
-    if (!form) {
-        form = new frmUpdate;
-        form->setAttribute(Qt::WA_DeleteOnClose);
-        g_entry = form;
+    if (form && form->MeiId != meiId && !load(*form)) {
+        form->close();
+        return;
     }
-    if (reload) {
-        form->MeiId = meiId;
-        if (!form->Form_Load()) {
-            form->close();
-            return;
-        }
-    }
+    if (!form) form = g_entry.obtain(load);
     bringForward(form);
 }
 

@@ -15,6 +15,7 @@
 #include "lists/gui/ReportListView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -393,6 +394,11 @@ void frmLishi::setBusyNoticeVisible(bool visible) {
     } else {
         m_picLOAD->hide();
     }
+}
+
+void frmLishi::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    m_closing = event->isAccepted();
 }
 
 void frmLishi::resizeEvent(QResizeEvent* event) {

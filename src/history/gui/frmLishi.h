@@ -42,6 +42,7 @@ public:
     QString zhibiaoText() const;
     // The set the detail panes show (0 when none).
     qint64 currentSchemeId() const { return m_currentSchemeId; }
+    bool closing() const { return m_closing; }
 
     // The busy notice "正在处理数据，请稍候......", centred as the Excel export wants it.
     void setBusyNoticeVisible(bool visible);
@@ -61,6 +62,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
@@ -88,6 +90,7 @@ private:
     QLabel* m_picLOAD = nullptr;
 
     qint64 m_currentSchemeId = 0;
+    bool m_closing = false;
     // The ratio list's sort: off until a header is clicked, then kept for every refill.
     bool m_sorted = false;
     int m_sortColumn = 0;

@@ -1,24 +1,20 @@
+#include "base/gui/SingleWindow.h"
 #include "base/gui/WindowHub.h"
 #include "history/gui/frmLishi.h"
-
-#include <QPointer>
 
 namespace vestrel::hub {
 
 namespace {
-// Closing the window destroys it, so the next request loads the list afresh.
-QPointer<frmLishi> g_history;
+SingleWindow<frmLishi> g_history;
 } // namespace
 
 QWidget* historyWindow(bool* loadedNow) {
-    const bool load = !g_history;
-    if (load) {
-        g_history = new frmLishi;
-        g_history->setAttribute(Qt::WA_DeleteOnClose);
-        g_history->Form_Load();
-    }
-    if (loadedNow) *loadedNow = load;
-    return g_history;
+    return g_history.obtain(
+        [](frmLishi& w) {
+            w.Form_Load();
+            return true;
+        },
+        loadedNow);
 }
 
 void showHistoryAfterRun() {
@@ -29,7 +25,7 @@ void showHistoryAfterRun() {
 }
 
 void reloadHistoryWindow() {
-    if (g_history) g_history->reloadSets(g_history->currentSchemeId());
+    if (frmLishi* w = g_history.get()) w->reloadSets(w->currentSchemeId());
 }
 
 } // namespace vestrel::hub
