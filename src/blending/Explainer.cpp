@@ -181,6 +181,10 @@ std::vector<Condition> RunConditions(const QList<Mei>& lots, const PanelTexts& t
     return out;
 }
 
+explain::Rows RunRows(const QList<Mei>& lots, const PanelTexts& texts) {
+    return Builder(lots, texts).rows(RunConditions(lots, texts));
+}
+
 Explanation ExplainNoScheme(const QList<Mei>& lots, const PanelTexts& texts) {
     Explanation e;
     if (lots.isEmpty()) return e;

@@ -3,6 +3,7 @@
 // the most tonnes the stocks allow and which must-use lots stand in the way. Every answer is for whole
 // parts at k = 100, the finest blend a run tries.
 
+#include "blending/ExplainSolve.h"
 #include "blending/PanelTexts.h"
 
 #include <QString>
@@ -52,6 +53,9 @@ struct Explanation {
 // The conditions of a run over `lots` (panel rows 0..n-1) and the checked texts, in the order the explainer
 // tries them: limits by index, then stock rows, then must-use lots.
 std::vector<Condition> RunConditions(const QList<Mei>& lots, const PanelTexts& texts);
+
+// The rows of all those conditions and the parts adding up to k = 100, for other questions to the same model.
+explain::Rows RunRows(const QList<Mei>& lots, const PanelTexts& texts);
 
 Explanation ExplainNoScheme(const QList<Mei>& lots, const PanelTexts& texts);
 

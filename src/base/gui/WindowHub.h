@@ -39,6 +39,8 @@ void calculatorSetTxtValue(const QList<Mei>& lots);
 
 // Blending panel of the main window (blending).
 void panelSetTxtValue(const QList<Mei>& lots);
+// "评估报价" of a catalogue lot against the main window's panel.
+void showBreakEvenOfLot(qint32 meiId);
 
 // History (history): frmLishi.
 QWidget* historyWindow(bool* loadedNow = nullptr); // loads it if needed; does not show it

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolBar>
 
@@ -126,6 +127,18 @@ BlendingGrid::BlendingGrid(GridHost host, QWidget* parent) : QWidget(parent), m_
             edit->setObjectName(indexed(col.box, row));
             edit->setGeometry(scale.toPixels(QRect(left + c * kPitch, top, kCellWidth, kRowHeight)));
             m_cells[size_t(row)][size_t(col.cell)] = edit;
+        }
+        if (main) {
+            QLineEdit* name = cell(row, CellName);
+            name->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(name, &QWidget::customContextMenuRequested, this, [this, name, row](const QPoint& at) {
+                QMenu* menu = name->createStandardContextMenu();
+                menu->setAttribute(Qt::WA_DeleteOnClose);
+                menu->addSeparator();
+                menu->addAction(QStringLiteral("评估报价"), this, [this, row] { emit offerRequested(row); })
+                    ->setObjectName(indexed("mnuBaojia", row));
+                menu->popup(name->mapToGlobal(at));
+            });
         }
         auto* del = new QPushButton(QStringLiteral("删除"), this);
         del->setObjectName(indexed("btnDel", row));

@@ -46,6 +46,8 @@ public:
 signals:
     // Toolbar button 4: start a run or calculate; the host decides.
     void startRequested();
+    // "评估报价" in the context menu of a row's name cell (main window only).
+    void offerRequested(int row);
 
 private:
     void tbrMenu_ButtonClick(int index);

@@ -6,6 +6,7 @@
 #include "blending/BlendingTexts.h"
 #include "blending/SchemeSummary.h"
 #include "blending/Validation.h"
+#include "blending/gui/Baojia.h"
 #include "blending/gui/BlendingGrid.h"
 #include "blending/gui/frmGaoji.h"
 #include "blending/gui/frmYuanyin.h"
@@ -89,6 +90,7 @@ BlendingPanel::BlendingPanel(QWidget* parent) : QWidget(parent) {
     m_grid = new BlendingGrid(GridHost::Main, this);
     m_grid->move(0, 0);
     connect(m_grid, &BlendingGrid::startRequested, this, &BlendingPanel::Command1_Click);
+    connect(m_grid, &BlendingGrid::offerRequested, this, [this](int row) { ShowBreakEvenOfRow(panelTexts(), row); });
     m_runHandler = [this] { showRunOutcome(runWithProgress(), this); };
 
     // Design geometry in twips, below the grid.

@@ -1,6 +1,7 @@
 #include "base/gui/SingleWindow.h"
 #include "base/gui/WindowHub.h"
 #include "blending/PanelTexts.h"
+#include "blending/gui/Baojia.h"
 #include "blending/gui/BlendingPanel.h"
 #include "blending/gui/frmSelect.h"
 
@@ -31,6 +32,10 @@ void showSelectDialog(GridHost caller) {
         dialog->setWindowModality(modality);
     }
     bringForward(dialog);
+}
+
+void showBreakEvenOfLot(qint32 meiId) {
+    ShowBreakEvenOfLot(meiId);
 }
 
 } // namespace vestrel::hub

@@ -49,6 +49,19 @@ frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(Cata
         a->setObjectName(QStringLiteral("Toolbar1_%1").arg(button));
         connect(a, &QAction::triggered, this, [this, button] { Toolbar1_ButtonClick(button); });
     }
+    m_toolbar
+        ->addAction(QStringLiteral("评估报价"), this,
+                    [this] {
+                        const QList<int> selected = m_list->selectedRows();
+                        if (selected.isEmpty()) {
+                            showMessage(QStringLiteral("请选择您要评估的焦炭"));
+                            return;
+                        }
+                        bool ok = false;
+                        const qint32 id = m_list->listData().rows[selected.first()].text.toInt(&ok);
+                        if (ok) hub::showBreakEvenOfLot(id);
+                    })
+        ->setObjectName(QStringLiteral("Toolbar1_baojia"));
 
     m_search = new QFrame(this);
     m_search->setObjectName(QStringLiteral("Picture1"));

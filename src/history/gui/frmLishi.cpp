@@ -108,6 +108,12 @@ void frmLishi::buildControls() {
     headroom->setObjectName(QStringLiteral("Toolbar1_yuliang"));
     QAction* curve = m_toolbar->addAction(QStringLiteral("价格曲线"), this, &frmLishi::showPriceCurve);
     curve->setObjectName(QStringLiteral("Toolbar1_quxian"));
+    m_toolbar->addAction(QStringLiteral("指标价格"), this, &frmLishi::showLimitPrices)
+        ->setObjectName(QStringLiteral("Toolbar1_zhibiaojiage"));
+    m_toolbar->addAction(QStringLiteral("按当前价格重算"), this, &frmLishi::repriceSet)
+        ->setObjectName(QStringLiteral("Toolbar1_chongsuan"));
+    m_toolbar->addAction(QStringLiteral("比较方案"), this, &frmLishi::compareSets)
+        ->setObjectName(QStringLiteral("Toolbar1_bijiao"));
 
     const auto frame = [this](const char* name, const char16_t* caption) {
         auto* box = new QGroupBox(QString::fromUtf16(caption), this);

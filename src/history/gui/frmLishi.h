@@ -59,6 +59,12 @@ public slots:
     void exportExcel();
     // Button 2 "删除方案": deletes every selected set after one confirmation.
     void deleteSchemes();
+    // "指标价格": what one step of each limit of the shown set saves or costs per tonne at k = 100.
+    void showLimitPrices();
+    // "按当前价格重算": the shown set again with today's catalogue values, stored as a new set.
+    void repriceSet();
+    // "比较方案": the two selected sets side by side.
+    void compareSets();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,0 +1,160 @@
+#include "history/Reprice.h"
+
+#include "base/CommonFunction.h"
+#include "blending/BlendingTexts.h"
+#include "catalogue/DaoFunction.h"
+#include "data/Dbconnection.h"
+#include "history/Headroom.h"
+#include "history/PriceCurve.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cmath>
+
+namespace vestrel {
+
+namespace {
+
+void readValues(const QSqlQuery& q, Mei& m) {
+    for (const QualityIndex& idx : QualityIndices())
+        m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
+    m.Kucun = q.value(QStringLiteral("kucun")).toDouble();
+    m.JiaGe = q.value(QStringLiteral("JiaGe")).toDouble();
+}
+
+} // namespace
+
+std::optional<StoredSet> LoadStoredSet(qint64 setId) {
+    if (!OpenDb()) return std::nullopt;
+    StoredSet set;
+    set.id = setId;
+    QSqlQuery q(Conn());
+    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
+    q.addBindValue(setId);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    set.summary = q.value(0).toString();
+    q.finish();
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return std::nullopt;
+    q.addBindValue(setId);
+    if (!q.exec()) return std::nullopt;
+    while (q.next()) {
+        Mei m;
+        m.MingCheng = q.value(QStringLiteral("Name")).toString();
+        m.LeiXing = qint16(q.value(QStringLiteral("leixing")).toInt());
+        readValues(q, m);
+        set.lots << m;
+    }
+    q.finish();
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY JiaGe ASC, id ASC")))
+        return std::nullopt;
+    q.addBindValue(setId);
+    if (!q.exec()) return std::nullopt;
+    while (q.next()) {
+        StoredScheme s;
+        double total = 0;
+        for (int j = 1; j <= set.lots.size() && j <= kGridRows; ++j) {
+            s.parts.push_back(q.value(QStringLiteral("d%1").arg(j)).toDouble());
+            total += s.parts.back();
+        }
+        s.k = int(std::lround(total));
+        s.price = q.value(QStringLiteral("JiaGe")).toDouble();
+        set.schemes.push_back(std::move(s));
+    }
+    return set;
+}
+
+PanelTexts PanelOfSet(const StoredSet& set) {
+    PanelTexts t;
+    QList<Mei> lots = set.lots;
+    if (lots.size() > kGridRows) lots = lots.mid(0, kGridRows);
+    for (int j = 0; j < lots.size(); ++j) {
+        const Mei& m = lots[j];
+        t.cell(j, CellName) = m.MingCheng;
+        for (int x = 0; x < kIndexCount; ++x)
+            t.cell(j, IndexCell(x)) = GeneralNumberText(m.*CellMember(IndexCell(x)));
+        t.cell(j, CellStock) = GeneralNumberText(m.Kucun);
+        t.cell(j, CellPrice) = GeneralNumberText(m.JiaGe);
+        t.mustUse[size_t(j)] = set.summary.contains(m.MingCheng + QStringLiteral("必选"));
+    }
+    for (const SetLimit& l : LimitsOfSummary(set.summary))
+        if (l.lower == PanelIndices()[size_t(l.index)].lowerLimit) t.target(l.index) = GeneralNumberText(l.value);
+    if (const std::optional<double> tonnes = TonnesOfSummary(set.summary)) t.tonnes = GeneralNumberText(*tonnes);
+    return t;
+}
+
+std::vector<LimitPrice> SetLimitPrices(const StoredSet& set) {
+    const PanelTexts t = PanelOfSet(set);
+    return LimitPrices(ReadGridLots(t), t);
+}
+
+RepriceOutcome RepriceSet(const StoredSet& set) {
+    RepriceOutcome out;
+    const std::optional<QList<Mei>> catalogue = LoadAllMeis();
+    if (!catalogue) {
+        out.run = {RunOutcome::Kind::Failed, 0, LastDbError()};
+        return out;
+    }
+    QHash<QString, Mei> byName;
+    for (const Mei& m : *catalogue)
+        if (!byName.contains(m.MingCheng)) byName.insert(m.MingCheng, m);
+    StoredSet today = set;
+    for (Mei& lot : today.lots) {
+        const auto found = byName.constFind(lot.MingCheng);
+        if (found == byName.constEnd()) {
+            out.missing << lot.MingCheng;
+            continue;
+        }
+        // The catalogue's indices and price; the stock asked for stays the run's.
+        const double stock = lot.Kucun;
+        lot = found.value();
+        lot.Kucun = stock;
+    }
+    PanelState state;
+    state.texts = PanelOfSet(today);
+    state.PanelLots = ReadGridLots(state.texts);
+    out.run = RunOptimisation(state);
+    if (out.run.kind == RunOutcome::Kind::Stored) {
+        QSqlQuery q(Conn());
+        const bool marked =
+            OpenDb() && q.prepare(QStringLiteral("UPDATE Lishi_fangan SET xinxi=xinxi || ? WHERE id=?"));
+        if (marked) {
+            q.addBindValue(QString::fromUtf16(kRepricedMark));
+            q.addBindValue(out.run.setId);
+        }
+        if (!marked || !q.exec()) out.run.message = LastDbError();
+    }
+    return out;
+}
+
+QString MissingLotsText(const QStringList& missing) {
+    if (missing.isEmpty()) return {};
+    return QStringLiteral("以下煤种已不在煤种库中，按原值计算：") + missing.join(u'、');
+}
+
+QStringList LotsOfScheme(const StoredSet& set, const StoredScheme& scheme) {
+    QStringList out;
+    for (size_t j = 0; j < scheme.parts.size() && int(j) < set.lots.size(); ++j)
+        if (scheme.parts[j] > 0) out << set.lots[int(j)].MingCheng;
+    return out;
+}
+
+Comparison CompareSets(const StoredSet& a, const StoredSet& b) {
+    Comparison c;
+    for (const StoredScheme& sa : a.schemes)
+        for (const StoredScheme& sb : b.schemes)
+            if (sa.k == sb.k)
+                c.rows.push_back(
+                    {sa.k, sa.price, sb.price, sb.price - sa.price, LotsOfScheme(a, sa), LotsOfScheme(b, sb)});
+    std::sort(c.rows.begin(), c.rows.end(), [](const ComparedK& x, const ComparedK& y) { return x.k < y.k; });
+    const auto cheapest = [](const StoredSet& s) -> std::optional<StoredScheme> {
+        if (s.schemes.empty()) return std::nullopt;
+        return *std::min_element(s.schemes.begin(), s.schemes.end(),
+                                 [](const StoredScheme& x, const StoredScheme& y) { return x.price < y.price; });
+    };
+    c.cheapestA = cheapest(a);
+    c.cheapestB = cheapest(b);
+    return c;
+}
+
+} // namespace vestrel

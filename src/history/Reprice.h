@@ -1,0 +1,67 @@
+#pragma once
+// Questions about stored scheme sets: their limits' prices, the same run at today's catalogue values, and
+// two sets side by side. A scheme's k is the sum of its parts.
+
+#include "blending/Run.h"
+#include "blending/Valuation.h"
+#include "catalogue/Mei.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace vestrel {
+
+struct StoredScheme {
+    int k = 0;
+    std::vector<double> parts; // one per lot of the set
+    double price = 0;
+};
+
+struct StoredSet {
+    qint64 id = 0;
+    QString summary;
+    QList<Mei> lots;                   // in panel order
+    std::vector<StoredScheme> schemes; // cheapest first
+};
+
+// Opens the database and leaves it open; nothing when the set is gone or the database fails.
+std::optional<StoredSet> LoadStoredSet(qint64 setId);
+
+// The panel a set was run from, as far as its summary keeps it: lots, limits, tonnes and must-use lots.
+PanelTexts PanelOfSet(const StoredSet& set);
+
+// The limit prices of a set at k = 100.
+std::vector<LimitPrice> SetLimitPrices(const StoredSet& set);
+
+struct RepriceOutcome {
+    RunOutcome run;
+    QStringList missing; // lots no longer in the catalogue: they kept their stored values
+};
+
+constexpr char16_t kRepricedMark[] = u"（按当前价格重算）";
+
+// Runs the set again with the catalogue's values of its lots (by name) and stores it as a new set whose summary
+// ends with "（按当前价格重算）".
+RepriceOutcome RepriceSet(const StoredSet& set);
+// "以下煤种已不在煤种库中，按原值计算：甲、乙", or empty.
+QString MissingLotsText(const QStringList& missing);
+
+struct ComparedK {
+    int k = 0;
+    double priceA = 0, priceB = 0;
+    double difference = 0;    // B - A
+    QStringList lotsA, lotsB; // lots with parts
+};
+
+struct Comparison {
+    std::vector<ComparedK> rows; // every k both sets hold, ascending
+    std::optional<StoredScheme> cheapestA, cheapestB;
+};
+
+Comparison CompareSets(const StoredSet& a, const StoredSet& b);
+QStringList LotsOfScheme(const StoredSet& set, const StoredScheme& scheme);
+
+} // namespace vestrel
