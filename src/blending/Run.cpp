@@ -194,6 +194,12 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
     const int n = int(state.PanelLots.size());
     if (n < 1 || n > kShareColumns) return failure(QStringLiteral("配比的煤种数目不对，配比没有完成。"));
 
+    // The command script takes the model file on one line: a folder whose path holds a line break cannot be named.
+    if (modelPath.contains(u'\n') || modelPath.contains(u'\r'))
+        return failure(QStringLiteral("程序所在文件夹“%1”的路径中含有换行符，求解程序无法读取模型文件，配比没有完成。"
+                                      "请把程序放到路径中没有换行符的文件夹里。")
+                           .arg(QDir::toNativeSeparators(dataFolder())));
+
     const DbSession session;
     if (!session.ok()) return failure(LastDbError());
 

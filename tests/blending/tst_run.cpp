@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -441,6 +442,9 @@ private slots:
         QTest::newRow("database refuses after a single-lot solution")
             << PanelTexts(singleLotPanel()) << "trigger" << QStringLiteral("disk is full");
         QTest::newRow("database folder missing") << PanelTexts(examplePanel()) << "nodb" << QStringLiteral("coal.dat");
+        QTest::newRow("folder path holds a line feed")
+            << PanelTexts(examplePanel()) << "linefeed"
+            << QStringLiteral("的路径中含有换行符，求解程序无法读取模型文件");
     }
     void failedRunLeavesNothing() {
         QFETCH(PanelTexts, texts);
@@ -457,6 +461,11 @@ private slots:
             CloseDb();
         }
         if (fault == "nodb") SetDbPath(folder.filePath("missing/coal.dat"));
+        if (fault == "linefeed") {
+            if (!QDir(folder.path()).mkdir("a\nb")) QSKIP("this file system refuses a line feed in a name");
+            setDataFolder(folder.filePath("a\nb"));
+        }
+        const auto restoreFolder = qScopeGuard([] { setDataFolder(QString()); }); // follow the program folder again
 
         PanelState state = stateOf(texts);
         const RunOutcome outcome = RunOptimisation(state);
