@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace vestrel {
@@ -236,10 +238,44 @@ std::optional<double> PercentToDouble(const QString& text) {
 QString GeneralNumberText(double value) {
     if (!std::isfinite(value)) return QStringLiteral("0");
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value); // 15 significant digits
-    const auto d = parseDecimal(QString::fromLatin1(buf));
-    if (!d) return QStringLiteral("0");
-    return fixedText(*d, 0, true);
+    // 15 significant digits as "[-]D.DDDDDDDDDDDDDDe±X...", laid out in fixed notation straight from the buffer:
+    // the model texts format thousands of numbers a run.
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const char* p = buf;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[15];
+    digits[0] = p[0];
+    std::memcpy(digits + 1, p + 2, 14);
+    const int point = std::atoi(p + 17) + 1; // digits before the decimal point
+    int count = 15;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    if (count == 1 && digits[0] == '0') return QStringLiteral("0");
+    char out[400];
+    int n = 0;
+    if (negative) out[n++] = '-';
+    if (point <= 0) {
+        if (2 - point + count > int(sizeof out) - 2) return QStringLiteral("0"); // below 1e-380: not a double
+        out[n++] = '0';
+        out[n++] = '.';
+        std::memset(out + n, '0', size_t(-point));
+        n += -point;
+        std::memcpy(out + n, digits, size_t(count));
+        n += count;
+    } else if (point >= count) {
+        std::memcpy(out + n, digits, size_t(count));
+        n += count;
+        std::memset(out + n, '0', size_t(point - count));
+        n += point - count;
+    } else {
+        std::memcpy(out + n, digits, size_t(point));
+        n += point;
+        out[n++] = '.';
+        std::memcpy(out + n, digits + point, size_t(count - point));
+        n += count - point;
+    }
+    return QString::fromLatin1(out, n);
 }
 
 bool IsWithinValueLimit(const QString& text) {

@@ -37,7 +37,19 @@ bool WriteTextFileAt(const QString& path, const QString& text) {
 
 bool WriteTextFile(const QString& fileName, const QString& folder, const QString& text) {
     if (fileName.isEmpty() || folder.isEmpty()) return false;
-    return WriteTextFileAt(QDir(folder).filePath(fileName), text);
+    const QString path = QDir(folder).filePath(fileName);
+    const QFileInfo info(path);
+    if (!info.dir().exists() || info.isDir()) return false;
+    // Overwritten in place and cut to length afterwards: truncating to zero makes ext4 flush the file on close,
+    // and a new file per write makes it search its inode table past the recently deleted ones, each costing
+    // more than the write itself when a run writes the model 99 times.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    const QByteArray bytes = TextFileBytes(text);
+    bool ok = file.write(bytes) == bytes.size();
+    if (ok && file.size() > bytes.size()) ok = file.resize(bytes.size());
+    file.close();
+    return ok && file.error() == QFileDevice::NoError;
 }
 
 QString ReadTextFile(const QString& path, bool allLines) {

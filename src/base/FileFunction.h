@@ -5,8 +5,10 @@
 
 namespace vestrel {
 
-// Creates or truncates folder/fileName, writes text followed by CR LF. False on any failure.
+// Writes text followed by CR LF to folder/fileName, overwriting it in place when it exists (cheap to repeat).
+// False on any failure.
 bool WriteTextFile(const QString& fileName, const QString& folder, const QString& text);
+// The same through a new or truncated file.
 bool WriteTextFileAt(const QString& path, const QString& text);
 // The bytes those two write for the text.
 QByteArray TextFileBytes(const QString& text);

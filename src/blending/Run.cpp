@@ -221,11 +221,9 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
     // A cancelled run ends like one without a scheme: the open transaction rolls back.
     const auto cancelled = [&progress](int done) { return progress && !progress(done); };
     static_assert(kLastK - kFirstK + 1 == kRunModels);
+    removeModelFile(modelPath); // whatever an earlier run left there; each k then overwrites the file in place
     for (int k = kFirstK; k <= kLastK; ++k) {
         if (cancelled(k - kFirstK)) return {RunOutcome::Kind::Cancelled, 0, QString()};
-        // A new file instead of truncating the last one: file systems that flush a truncated, rewritten file on
-        // close (ext4) would otherwise wait for the disk 99 times.
-        removeModelFile(modelPath);
         const QString path = WriteModelFile(model, k, state.SingleLotSeen);
         if (path.isEmpty())
             return failure(

@@ -130,13 +130,19 @@ private:
     bool readTerm(Cursor& c, bool negative, std::vector<Term>& terms);
     bool readRhs(Cursor& c, Decimal& value);
     bool finish();
-    void use(int j) { used_[std::size_t(j)] = true; }
+    void use(int j) {
+        used_[std::size_t(j)] = true;
+        lastUsed_ = std::max(lastUsed_, j);
+    }
 
     Model model_;
     Section section_ = Section::Start;
     bool haveObjective_ = false;
     std::vector<bool> used_ = std::vector<bool>(kMaxVariableId + 1, false);
     std::vector<int> pointers_ = std::vector<int>(kMaxPointer + 1, -1); // target per pointer number, -1 unset
+    // The highest ones set, so finishing a model does not walk the whole tables.
+    int lastUsed_ = 0;
+    int lastPointer_ = 0;
     int line_ = 0;
     QString error_;
     bool numberTooLarge_ = false;
@@ -279,6 +285,7 @@ bool Reader::readPointer(Cursor& c) {
     int& slot = pointers_[*index];
     if (slot != -1) return fail("pointer number given twice");
     slot = target;
+    lastPointer_ = std::max(lastPointer_, int(*index));
     return true;
 }
 
@@ -342,18 +349,12 @@ bool Reader::finish() {
         line_ = qMax(line_, 1);
         return fail(section_ == Section::Start ? "no model" : "missing \"end\"");
     }
-    int count = 0;
-    for (int i = kMaxPointer; i >= 1; --i) {
-        if (pointers_[std::size_t(i)] != -1) {
-            count = i;
-            break;
-        }
-    }
+    const int count = lastPointer_;
     for (int i = 1; i <= count; ++i) {
         if (pointers_[std::size_t(i)] == -1) return fail("pointer numbers are not consecutive");
         model_.exports.push_back(pointers_[std::size_t(i)]);
     }
-    for (int j = 1; j <= kMaxVariableId; ++j) {
+    for (int j = 1; j <= lastUsed_; ++j) {
         if (used_[std::size_t(j)]) model_.variables.push_back(j);
     }
     return true;

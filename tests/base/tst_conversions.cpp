@@ -1,6 +1,10 @@
 #include "base/CommonFunction.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+#include <cmath>
+#include <cstdio>
 
 using namespace vestrel;
 
@@ -147,6 +151,24 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, expected);
         QCOMPARE(GeneralNumberText(value), expected);
+    }
+    // Any double: plain fixed notation, no superfluous zeros, and the value to 15 significant digits.
+    void generalNumberTextProperty() {
+        QRandomGenerator rng(7);
+        const auto fifteen = [](double v) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.14e", v);
+            return QByteArray(buf);
+        };
+        for (int i = 0; i < 20000; ++i) {
+            const double magnitude = std::pow(10.0, rng.bounded(-30, 30));
+            const double v = (rng.bounded(2) ? -1 : 1) * double(rng.bounded(1, 100000)) / 1000.0 * magnitude *
+                             (i % 3 == 0 ? rng.generateDouble() : 1.0);
+            const QString text = GeneralNumberText(v);
+            static const QRegularExpression plain(QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]*[1-9])?$"));
+            QVERIFY2(plain.match(text).hasMatch() && text != QStringLiteral("-0"), qPrintable(text));
+            QCOMPARE(fifteen(text.toDouble()), fifteen(v == 0 ? 0.0 : v));
+        }
     }
 };
 
