@@ -2,6 +2,7 @@
 
 #include "xls/bytes.h"
 #include "xls/compoundfile.h"
+#include "xls/records.h"
 #include "xls/xlstexts.h"
 
 #include <algorithm>
@@ -13,23 +14,6 @@ namespace vestrel::xls {
 using namespace detail;
 
 namespace {
-
-enum RecordType : quint16 {
-    rtFormula = 0x0006,
-    rtEof = 0x000A,
-    rtFilePass = 0x002F,
-    rtContinue = 0x003C,
-    rtBoundSheet = 0x0085,
-    rtMulRk = 0x00BD,
-    rtRString = 0x00D6,
-    rtSst = 0x00FC,
-    rtLabelSst = 0x00FD,
-    rtNumber = 0x0203,
-    rtLabel = 0x0204,
-    rtString = 0x0207,
-    rtRk = 0x027E,
-    rtBof = 0x0809,
-};
 
 struct Record {
     qsizetype offset;
