@@ -24,8 +24,8 @@ namespace {
 constexpr int kLots = 10000;
 constexpr int kRepeats = 7;
 
-bool seed(int lots) {
-    if (!OpenDb()) return false;
+DbStatus seed(int lots) {
+    if (DbStatus opened = OpenDb(); !opened) return opened;
     DbTransaction tx;
     QSqlQuery q(Conn());
     q.prepare(QStringLiteral("INSERT INTO meitan (Name, ShuiFen, Liu, HuiFen, HuiFaFen, GuDingTan, NeiShui, ReLiang, "
@@ -37,11 +37,11 @@ bool seed(int lots) {
             q.addBindValue((i * 7 + c * 13) % 1000 / 100.0);
         q.addBindValue(100 + i % 500);
         q.addBindValue(1500 + (i * 37) % 900 + 0.25);
-        if (!q.exec()) return false;
+        if (!q.exec()) return Failed(q);
     }
-    const bool ok = tx.commit();
+    const DbStatus committed = tx.commit();
     CloseDb();
-    return ok;
+    return committed;
 }
 
 double medianMs(const std::function<void()>& setup, const std::function<void()>& step,
@@ -71,8 +71,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     setProgramFolder(dir.path());
     SetDbPath(dir.filePath(QStringLiteral("coal.dat")));
-    if (!seed(kLots)) {
-        std::fprintf(stderr, "seeding failed: %s\n", qPrintable(LastDbError()));
+    if (const DbStatus seeded = seed(kLots); !seeded) {
+        std::fprintf(stderr, "seeding failed: %s\n", qPrintable(seeded.error()));
         return 1;
     }
     std::printf("catalogue of %d lots, median of %d repeats\n", kLots, kRepeats);

@@ -24,8 +24,8 @@ constexpr int kSchemesPerSet = 50;
 constexpr int kLotsPerSet = 5;
 constexpr int kRepeats = 7;
 
-bool fillHistory() {
-    if (!OpenDb()) return false;
+DbStatus fillHistory() {
+    if (DbStatus opened = OpenDb(); !opened) return opened;
     DbTransaction t;
     QSqlQuery set(Conn()), scheme(Conn()), lot(Conn());
     set.prepare(QStringLiteral("INSERT INTO Lishi_fangan (xinxi) VALUES (?)"));
@@ -36,7 +36,7 @@ bool fillHistory() {
                                "VALUES (?,?,8,1.5,0.3,1000,?)"));
     for (int s = 0; s < kSets; ++s) {
         set.bindValue(0, QStringLiteral("全水<=8,硫分<=1.5,灰分<=0.5 run %1").arg(s));
-        if (!set.exec()) return false;
+        if (!set.exec()) return Failed(set);
         const qint64 id = set.lastInsertId().toLongLong();
         for (int k = 0; k < kSchemesPerSet; ++k) {
             const int total = 2 + k;
@@ -47,18 +47,18 @@ bool fillHistory() {
             scheme.bindValue(4, 0);
             scheme.bindValue(5, 0);
             scheme.bindValue(6, 1500.0 + k * 3.25);
-            if (!scheme.exec()) return false;
+            if (!scheme.exec()) return Failed(scheme);
         }
         for (int k = 0; k < kLotsPerSet; ++k) {
             lot.bindValue(0, id);
             lot.bindValue(1, QStringLiteral("焦%1").arg(k + 1));
             lot.bindValue(2, 1400.0 + k * 50);
-            if (!lot.exec()) return false;
+            if (!lot.exec()) return Failed(lot);
         }
     }
-    const bool ok = t.commit();
+    const DbStatus committed = t.commit();
     CloseDb();
-    return ok;
+    return committed;
 }
 
 double median(QList<double> v) {
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     SetDbPath(dir.filePath(QStringLiteral("coal.dat")));
     QElapsedTimer fill;
     fill.start();
-    if (!fillHistory()) {
-        out << "could not fill the history: " << LastDbError() << Qt::endl;
+    if (const DbStatus filled = fillHistory(); !filled) {
+        out << "could not fill the history: " << filled.error() << Qt::endl;
         return 1;
     }
     out << "history of " << kSets << " sets x " << kSchemesPerSet << " schemes written in " << fill.elapsed() << " ms"

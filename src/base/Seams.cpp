@@ -56,6 +56,11 @@ bool showMessageWithExtra(const QString& text, const QString& extraButton, const
     return interaction().message(Message{text, title, icon, buttons, extraButton}) == MsgResult::Extra;
 }
 
+void showDbError(const QString& reason) {
+    showMessage(reason.isEmpty() ? QStringLiteral("数据库操作失败。") : reason, QStringLiteral("数据库错误"),
+                MsgIcon::Critical);
+}
+
 QString programFolder() {
     return g_programFolder.isEmpty() ? QDir::currentPath() : g_programFolder;
 }

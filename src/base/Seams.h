@@ -57,6 +57,8 @@ MsgResult showMessage(const QString& text, const QString& title = {}, MsgIcon ic
 // A message with one further button; true when the user chose it.
 bool showMessageWithExtra(const QString& text, const QString& extraButton, const QString& title = {},
                           MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok);
+// A failed database operation's reason, the one way such failures reach the user.
+void showDbError(const QString& reason);
 
 // The folder that holds the executable; tests point it at a temporary folder.
 QString programFolder();

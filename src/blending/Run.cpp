@@ -79,7 +79,7 @@ struct RunStatements {
     QSqlQuery scheme{Conn()};
     QSqlQuery lot{Conn()};
 
-    bool prepare(int n) {
+    DbStatus prepare(int n) {
         const QStringList values = indexColumns() << QStringLiteral("kucun") << QStringLiteral("JiaGe");
         QStringList shares;
         for (int j = 1; j <= n; ++j)
@@ -95,16 +95,16 @@ struct RunStatements {
         if (!lot.prepare(QStringLiteral("INSERT INTO Lishi_meitan (%1) VALUES (%2)")
                              .arg(lotColumns.join(QStringLiteral(", ")), placeholders(lotColumns.size()))))
             return Failed(lot);
-        return true;
+        return {};
     }
 
-    std::optional<qint64> insertSet(const QString& summary) {
+    DbResult<qint64> insertSet(const QString& summary) {
         set.bindValue(0, summary);
-        if (!set.exec()) return Failed(set), std::nullopt;
+        if (!set.exec()) return Failed(set);
         return set.lastInsertId().toLongLong();
     }
 
-    bool insertScheme(qint64 setId, std::span<const double> parts, const Mei& blend) {
+    DbStatus insertScheme(qint64 setId, std::span<const double> parts, const Mei& blend) {
         int at = 0;
         scheme.bindValue(at++, setId);
         for (const double part : parts)
@@ -112,15 +112,17 @@ struct RunStatements {
         // A null text would be stored as NULL; the blend's name is the empty text.
         scheme.bindValue(at++, blend.MingCheng.isNull() ? QStringLiteral("") : blend.MingCheng);
         bindLotValues(scheme, at, blend);
-        return scheme.exec() || Failed(scheme);
+        if (!scheme.exec()) return Failed(scheme);
+        return {};
     }
 
-    bool insertLot(qint64 setId, const Mei& m) {
+    DbStatus insertLot(qint64 setId, const Mei& m) {
         lot.bindValue(0, setId);
         lot.bindValue(1, int(m.LeiXing));
         lot.bindValue(2, m.MingCheng);
         bindLotValues(lot, 3, m);
-        return lot.exec() || Failed(lot);
+        if (!lot.exec()) return Failed(lot);
+        return {};
     }
 };
 
@@ -201,15 +203,15 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
                            .arg(QDir::toNativeSeparators(dataFolder())));
 
     const DbSession session;
-    if (!session.ok()) return failure(LastDbError());
+    if (!session.ok()) return failure(session.error());
 
     // Every row of the run in one transaction: a run that stops midway leaves no half-written set.
     DbTransaction transaction;
-    if (!transaction.active()) return failure(LastDbError());
+    if (!transaction.active()) return failure(transaction.error());
     RunStatements sql;
-    if (!sql.prepare(n)) return failure(LastDbError());
-    const std::optional<qint64> setId = sql.insertSet(BuildSchemeSummary(state.texts));
-    if (!setId) return failure(LastDbError());
+    if (const DbStatus prepared = sql.prepare(n); !prepared) return failure(prepared.error());
+    const DbResult<qint64> setId = sql.insertSet(BuildSchemeSummary(state.texts));
+    if (!setId) return failure(setId.error());
 
     const bool pricesAllEqual = PricesAllEqual(state.texts);
     const ModelTemplate model(state.PanelLots, state.texts);
@@ -260,8 +262,10 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
         const QString price = GeneralNumberText(blend->JiaGe);
         if (!pricesAllEqual && storedPrices.contains(price)) continue;
         storedPrices.insert(price);
-        if (!sql.insertScheme(*setId, std::span<const double>(solution->data(), size_t(n)), *blend))
-            return failure(LastDbError());
+        if (const DbStatus inserted =
+                sql.insertScheme(*setId, std::span<const double>(solution->data(), size_t(n)), *blend);
+            !inserted)
+            return failure(inserted.error());
         ++stored;
     }
     if (cancelled(kRunModels)) return {RunOutcome::Kind::Cancelled, 0, QString()};
@@ -273,8 +277,8 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
         return {RunOutcome::Kind::NoScheme, 0, skipped.isEmpty() ? QStringLiteral("没有配比方案") : skippedNote};
 
     for (const Mei& lot : state.PanelLots)
-        if (!sql.insertLot(*setId, lot)) return failure(LastDbError());
-    if (!transaction.commit()) return failure(LastDbError());
+        if (const DbStatus inserted = sql.insertLot(*setId, lot); !inserted) return failure(inserted.error());
+    if (const DbStatus committed = transaction.commit(); !committed) return failure(committed.error());
     return {RunOutcome::Kind::Stored, *setId, skippedNote};
 }
 

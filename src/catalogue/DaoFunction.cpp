@@ -47,14 +47,15 @@ QString lotPlaceholders() {
 
 } // namespace
 
-SaveResult SaveMei(const Mei& lot) {
+DbResult<SaveResult> SaveMei(const Mei& lot) {
     DbSession db;
-    if (!db.ok()) return SaveResult::Failed;
+    if (!db.ok()) return DbError{db.error()};
     QSqlQuery q(db.db());
     if (lot.id <= 0) {
         q.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(lotColumns(), lotPlaceholders()));
         bindLot(q, lot);
-        return q.exec() ? SaveResult::Saved : (Failed(q), SaveResult::Failed);
+        if (!q.exec()) return Failed(q);
+        return SaveResult::Saved;
     }
     QStringList sets;
     const QStringList cols = lotColumns().split(QStringLiteral(", "));
@@ -64,32 +65,32 @@ SaveResult SaveMei(const Mei& lot) {
     q.prepare(QStringLiteral("UPDATE meitan SET %1 WHERE id=:id").arg(sets.join(QStringLiteral(", "))));
     bindLot(q, lot);
     q.bindValue(QStringLiteral(":id"), lot.id);
-    if (!q.exec()) return Failed(q), SaveResult::Failed;
+    if (!q.exec()) return Failed(q);
     return q.numRowsAffected() > 0 ? SaveResult::Saved : SaveResult::Vanished;
 }
 
-std::optional<Mei> LoadMei(qint32 id) {
+DbResult<Mei> LoadMei(qint32 id) {
     DbSession db;
-    if (!db.ok()) return std::nullopt;
+    if (!db.ok()) return DbError{db.error()};
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id=:id"));
     q.bindValue(QStringLiteral(":id"), id);
-    if (!q.exec()) return Failed(q), std::nullopt;
+    if (!q.exec()) return Failed(q);
     Mei lot;
     if (q.next()) readLot(q, lot);
     return lot;
 }
 
-bool DeleteMei(qint32 id) {
+DbStatus DeleteMei(qint32 id) {
     return DeleteMeis({id});
 }
 
-bool DeleteMeis(const QList<qint32>& ids) {
+DbStatus DeleteMeis(const QList<qint32>& ids) {
     DbSession db;
-    if (!db.ok()) return false;
+    if (!db.ok()) return DbError{db.error()};
     DbTransaction tx;
-    if (!tx.active()) return false;
+    if (!tx.active()) return DbError{tx.error()};
     QSqlQuery q(db.db());
     q.prepare(QStringLiteral("DELETE FROM meitan WHERE id=:id"));
     for (qint32 id : ids) {
@@ -99,19 +100,19 @@ bool DeleteMeis(const QList<qint32>& ids) {
     return tx.commit();
 }
 
-std::optional<qint64> CountMeitan() {
+DbResult<qint64> CountMeitan() {
     DbSession db;
-    if (!db.ok()) return std::nullopt;
+    if (!db.ok()) return DbError{db.error()};
     QSqlQuery q(db.db());
-    if (!q.exec(QStringLiteral("SELECT count(*) AS zongshu FROM meitan")) || !q.next()) return Failed(q), std::nullopt;
+    if (!q.exec(QStringLiteral("SELECT count(*) AS zongshu FROM meitan")) || !q.next()) return Failed(q);
     return q.value(0).toLongLong();
 }
 
-std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
+DbResult<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
     QList<Mei> lots;
     if (ids.isEmpty()) return lots;
     DbSession db;
-    if (!db.ok()) return std::nullopt;
+    if (!db.ok()) return DbError{db.error()};
     QStringList holders;
     for (qsizetype i = 0; i < ids.size(); ++i)
         holders << QStringLiteral("?");
@@ -120,7 +121,7 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
     q.prepare(QStringLiteral("SELECT * FROM meitan WHERE id IN (%1) ORDER BY id").arg(holders.join(u',')));
     for (qint32 id : ids)
         q.addBindValue(id);
-    if (!q.exec()) return Failed(q), std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         Mei lot;
         lot.id = q.value(QStringLiteral("id")).toInt();
@@ -130,12 +131,12 @@ std::optional<QList<Mei>> LoadMeisByIds(const QList<qint32>& ids) {
     return lots;
 }
 
-std::optional<QList<Mei>> LoadAllMeis() {
+DbResult<QList<Mei>> LoadAllMeis() {
     DbSession db;
-    if (!db.ok()) return std::nullopt;
+    if (!db.ok()) return DbError{db.error()};
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT * FROM meitan ORDER BY id"))) return Failed(q), std::nullopt;
+    if (!q.exec(QStringLiteral("SELECT * FROM meitan ORDER BY id"))) return Failed(q);
     QList<Mei> lots;
     while (q.next()) {
         Mei lot;
@@ -143,15 +144,15 @@ std::optional<QList<Mei>> LoadAllMeis() {
         readLot(q, lot);
         lots << lot;
     }
-    if (q.lastError().isValid()) return Failed(q), std::nullopt;
+    if (q.lastError().isValid()) return Failed(q);
     return lots;
 }
 
-SaveResult SaveMeis(const QList<Mei>& lots) {
+DbResult<SaveResult> SaveMeis(const QList<Mei>& lots) {
     DbSession db;
-    if (!db.ok()) return SaveResult::Failed;
+    if (!db.ok()) return DbError{db.error()};
     DbTransaction tx;
-    if (!tx.active()) return SaveResult::Failed;
+    if (!tx.active()) return DbError{tx.error()};
     // Positional values: the driver matches named ones to their places anew on every execution.
     QStringList columns{QStringLiteral("leixing"), QStringLiteral("Name")};
     for (const QualityIndex& idx : QualityIndices())
@@ -170,17 +171,18 @@ SaveResult SaveMeis(const QList<Mei>& lots) {
     QSqlQuery update(db.db());
     const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(u',');
     if (!insert.prepare(QStringLiteral("INSERT INTO meitan (%1) VALUES (%2)").arg(columns.join(u','), marks)))
-        return Failed(insert), SaveResult::Failed;
+        return Failed(insert);
     if (!update.prepare(QStringLiteral("UPDATE meitan SET %1=? WHERE id=?").arg(columns.join(QStringLiteral("=?,")))))
-        return Failed(update), SaveResult::Failed;
+        return Failed(update);
     for (const Mei& lot : lots) {
         QSqlQuery& q = lot.id <= 0 ? insert : update;
         bindInOrder(q, lot);
         if (lot.id > 0) q.addBindValue(lot.id);
-        if (!q.exec()) return Failed(q), SaveResult::Failed;
+        if (!q.exec()) return Failed(q);
         if (lot.id > 0 && q.numRowsAffected() <= 0) return SaveResult::Vanished;
     }
-    return tx.commit() ? SaveResult::Saved : SaveResult::Failed;
+    if (DbStatus committed = tx.commit(); !committed) return DbError{committed.error()};
+    return SaveResult::Saved;
 }
 
 } // namespace vestrel

@@ -3,7 +3,6 @@
 #include "base/Seams.h"
 #include "catalogue/DaoFunction.h"
 #include "catalogue/EntryForm.h"
-#include "data/Dbconnection.h"
 #include "import/TableFile.h"
 
 #include <QHash>
@@ -164,9 +163,9 @@ ImportResult ImportLots(const LotFile& file, const QStringList& boxes, ExistingL
         result.error = QStringLiteral("请指定哪一列是焦炭的名称。");
         return result;
     }
-    const std::optional<QList<Mei>> stored = LoadAllMeis();
+    const DbResult<QList<Mei>> stored = LoadAllMeis();
     if (!stored) {
-        result.error = LastDbError();
+        result.error = stored.error();
         return result;
     }
     QHash<QString, QList<qsizetype>> byName;
@@ -237,14 +236,13 @@ ImportResult ImportLots(const LotFile& file, const QStringList& boxes, ExistingL
     }
 
     if (!toSave.isEmpty()) {
-        switch (SaveMeis(toSave)) {
-        case SaveResult::Saved:
-            break;
-        case SaveResult::Vanished:
-            result.error = QStringLiteral("导入期间有要更新的焦炭被删除了，没有导入任何数据，请重新导入。");
+        const DbResult<SaveResult> saved = SaveMeis(toSave);
+        if (!saved) {
+            result.error = saved.error();
             return result;
-        case SaveResult::Failed:
-            result.error = LastDbError();
+        }
+        if (*saved == SaveResult::Vanished) {
+            result.error = QStringLiteral("导入期间有要更新的焦炭被删除了，没有导入任何数据，请重新导入。");
             return result;
         }
     }

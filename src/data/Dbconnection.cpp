@@ -1,6 +1,5 @@
 #include "data/Dbconnection.h"
 
-#include "base/Seams.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -17,7 +16,6 @@ namespace {
 
 const char* const kConnectionName = "vestrel_coal";
 QString g_dbPath;
-QString g_lastError;
 
 QString fileLabel(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -54,25 +52,11 @@ void SetDbPath(const QString& path) {
     g_dbPath = path;
 }
 
-QString LastDbError() {
-    return g_lastError;
-}
-
-void SetLastDbError(const QString& text) {
-    g_lastError = text;
-}
-
-bool Failed(const QSqlQuery& query) {
-    g_lastError =
+DbError Failed(const QSqlQuery& query) {
+    return {
         isLockError(query.lastError())
             ? QStringLiteral("数据库文件“%1”正被其他程序使用，这次操作没有完成。请稍后再试。").arg(fileLabel(g_dbPath))
-            : QStringLiteral("数据库“%1”操作失败：%2").arg(fileLabel(g_dbPath), sqliteReason(query.lastError()));
-    return false;
-}
-
-void ReportDbError() {
-    const QString text = g_lastError.isEmpty() ? QStringLiteral("数据库操作失败。") : g_lastError;
-    showMessage(text, QStringLiteral("数据库错误"), MsgIcon::Critical);
+            : QStringLiteral("数据库“%1”操作失败：%2").arg(fileLabel(g_dbPath), sqliteReason(query.lastError()))};
 }
 
 namespace {
@@ -225,61 +209,50 @@ QString CheckDatabaseFile(const QString& path) {
     return InspectDatabaseFile(path, DbAccess::ReadOnly, false).reason;
 }
 
-bool CreateDatabaseFile(const QString& path) {
+DbStatus CreateDatabaseFile(const QString& path) {
     const QString name = QStringLiteral("vestrel_create");
-    bool ok = false;
+    DbStatus status;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         if (db.open()) {
-            ok = CreateSchema(db);
-            if (!ok)
-                g_lastError =
-                    QStringLiteral("无法在“%1”中建立数据表：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
+            if (!CreateSchema(db))
+                status = DbError{
+                    QStringLiteral("无法在“%1”中建立数据表：%2").arg(fileLabel(path), sqliteReason(db.lastError()))};
             db.close();
         } else {
-            g_lastError =
-                QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileLabel(path), sqliteReason(db.lastError()));
+            status = DbError{
+                QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileLabel(path), sqliteReason(db.lastError()))};
         }
     }
     QSqlDatabase::removeDatabase(name);
-    if (!ok) QFile::remove(path);
-    return ok;
+    if (!status) QFile::remove(path);
+    return status;
 }
 
-bool OpenDb() {
-    if (IsDbOpen()) return true;
-    if (g_dbPath.isEmpty()) {
-        g_lastError = QStringLiteral("没有设定数据库文件的位置。");
-        return false;
-    }
+DbStatus OpenDb() {
+    if (IsDbOpen()) return {};
+    if (g_dbPath.isEmpty()) return DbError{QStringLiteral("没有设定数据库文件的位置。")};
     if (!QFileInfo::exists(g_dbPath)) {
-        if (!QFileInfo(g_dbPath).dir().exists()) {
-            g_lastError = QStringLiteral("无法创建数据库文件“%1”：文件夹不存在").arg(fileLabel(g_dbPath));
-            return false;
-        }
-        if (!CreateDatabaseFile(g_dbPath)) return false;
+        if (!QFileInfo(g_dbPath).dir().exists())
+            return DbError{QStringLiteral("无法创建数据库文件“%1”：文件夹不存在").arg(fileLabel(g_dbPath))};
+        if (DbStatus created = CreateDatabaseFile(g_dbPath); !created) return created;
     } else {
         // Checked on a connection that may write, so a save cut off by a crash is rolled back, not taken for damage.
         const DbFileCheck check = InspectDatabaseFile(g_dbPath, DbAccess::Recover, false);
-        if (!check.usable()) {
-            g_lastError = DbFileMessage(g_dbPath, check);
-            return false;
-        }
+        if (!check.usable()) return DbError{DbFileMessage(g_dbPath, check)};
     }
     QSqlDatabase db = QSqlDatabase::contains(QLatin1String(kConnectionName))
                           ? QSqlDatabase::database(QLatin1String(kConnectionName), false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QLatin1String(kConnectionName));
     db.setDatabaseName(g_dbPath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
-    if (!db.open()) {
-        g_lastError =
-            QStringLiteral("无法打开数据库文件“%1”：%2").arg(fileLabel(g_dbPath), sqliteReason(db.lastError()));
-        return false;
-    }
+    if (!db.open())
+        return DbError{
+            QStringLiteral("无法打开数据库文件“%1”：%2").arg(fileLabel(g_dbPath), sqliteReason(db.lastError()))};
     QSqlQuery pragma(db);
     pragma.exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
-    return true;
+    return {};
 }
 
 void CloseDb() {
@@ -301,8 +274,8 @@ QSqlDatabase Conn() {
 
 DbSession::DbSession() {
     const bool wasOpen = IsDbOpen();
-    m_ok = OpenDb();
-    m_opened = m_ok && !wasOpen;
+    m_status = OpenDb();
+    m_opened = m_status.ok() && !wasOpen;
 }
 
 DbSession::~DbSession() {
@@ -312,7 +285,7 @@ DbSession::~DbSession() {
 DbTransaction::DbTransaction() {
     m_active = IsDbOpen() && Conn().transaction();
     if (!m_active)
-        g_lastError =
+        m_error =
             QStringLiteral("数据库“%1”无法开始事务：%2").arg(fileLabel(g_dbPath), sqliteReason(Conn().lastError()));
 }
 
@@ -320,17 +293,17 @@ DbTransaction::~DbTransaction() {
     if (m_active) rollback();
 }
 
-bool DbTransaction::commit() {
-    if (!m_active) return false;
+DbStatus DbTransaction::commit() {
+    if (!m_active) return DbError{m_error};
     m_active = false;
-    if (Conn().commit()) return true;
+    if (Conn().commit()) return {};
     const QSqlError error = Conn().lastError();
-    g_lastError =
+    const DbError failed{
         isLockError(error)
             ? QStringLiteral("数据库文件“%1”正被其他程序使用，没有保存。请稍后再试。").arg(fileLabel(g_dbPath))
-            : QStringLiteral("数据库“%1”保存失败：%2").arg(fileLabel(g_dbPath), sqliteReason(error));
+            : QStringLiteral("数据库“%1”保存失败：%2").arg(fileLabel(g_dbPath), sqliteReason(error))};
     Conn().rollback();
-    return false;
+    return failed;
 }
 
 void DbTransaction::rollback() {

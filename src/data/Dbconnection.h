@@ -3,6 +3,8 @@
 // opens the connection only when it is closed and closes it only if it opened it, so nested operations share
 // the connection and the outermost one closes it.
 
+#include "data/DbResult.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -15,20 +17,15 @@ QString DbPath();
 void SetDbPath(const QString& path);
 
 // Opens the shared connection. A missing file is created with the schema; a save that a crash cut off is
-// rolled back; a file that is not a usable database of this program is refused and left untouched. False on
-// failure, with the reason in LastDbError().
-bool OpenDb();
+// rolled back; a file that is not a usable database of this program is refused and left untouched. On failure
+// the status carries the reason.
+DbStatus OpenDb();
 void CloseDb();
 bool IsDbOpen();
 QSqlDatabase Conn();
 
-// The last database failure as a sentence in Chinese that names the file and the reason.
-QString LastDbError();
-void SetLastDbError(const QString& text);
-// Records a failed statement's error; always returns false so callers can `return Failed(q)`.
-bool Failed(const QSqlQuery& query);
-// Shows LastDbError() through the message seam, the one way database errors reach the user.
-void ReportDbError();
+// A failed statement's error as the sentence callers hand back: `return Failed(q);`.
+DbError Failed(const QSqlQuery& query);
 
 // What a look into a database file found.
 enum class DbFileState {
@@ -61,8 +58,8 @@ QString DbFileMessage(const QString& path, const DbFileCheck& check);
 // Checks a file read-only without opening it as the shared connection: "" when it is a database of this
 // program, otherwise the reason in Chinese.
 QString CheckDatabaseFile(const QString& path);
-// Creates a new database file with the schema; false when it cannot.
-bool CreateDatabaseFile(const QString& path);
+// Creates a new database file with the schema; on failure the status says why and no file is left.
+DbStatus CreateDatabaseFile(const QString& path);
 
 // The shared connection for one data operation; see the top of this file.
 class DbSession {
@@ -71,12 +68,13 @@ public:
     ~DbSession();
     DbSession(const DbSession&) = delete;
     DbSession& operator=(const DbSession&) = delete;
-    // False when the connection could not be opened (reason in LastDbError()).
-    bool ok() const { return m_ok; }
+    // False when the connection could not be opened; error() says why.
+    bool ok() const { return m_status.ok(); }
+    const QString& error() const { return m_status.error(); }
     QSqlDatabase db() const { return Conn(); }
 
 private:
-    bool m_ok = false;
+    DbStatus m_status;
     bool m_opened = false; // this session opened the connection and so closes it
 };
 
@@ -87,12 +85,15 @@ public:
     ~DbTransaction();
     DbTransaction(const DbTransaction&) = delete;
     DbTransaction& operator=(const DbTransaction&) = delete;
+    // False when the transaction could not begin; error() says why.
     bool active() const { return m_active; }
-    bool commit();
+    const QString& error() const { return m_error; }
+    DbStatus commit();
     void rollback();
 
 private:
     bool m_active = false;
+    QString m_error;
 };
 
 } // namespace vestrel

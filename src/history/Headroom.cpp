@@ -74,27 +74,29 @@ Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, c
     return h;
 }
 
-std::optional<Headroom> LoadHeadroom(qint64 schemeId) {
+DbResult<Headroom> LoadHeadroom(qint64 schemeId) {
     const DbSession session;
-    if (!session.ok()) return std::nullopt;
+    if (!session.ok()) return DbError{session.error()};
     QSqlQuery q(session.db());
     q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE id=?"));
     q.addBindValue(schemeId);
-    if (!q.exec() || !q.next()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
+    if (!q.next()) return DbError{}; // gone: nothing to add
     const qint64 setId = q.value(QStringLiteral("followid")).toLongLong();
     std::vector<double> parts;
     for (int j = 1; j <= 10; ++j)
         parts.push_back(q.value(QStringLiteral("d%1").arg(j)).toDouble());
     q.finish();
-    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec() || !q.next()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
+    if (!q.next()) return DbError{}; // gone: nothing to add
     const QString summary = q.value(0).toString();
     q.finish();
     QList<Mei> lots;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         Mei m;
         m.MingCheng = q.value(QStringLiteral("Name")).toString();

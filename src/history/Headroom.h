@@ -3,6 +3,7 @@
 // beside the selected scheme.
 
 #include "catalogue/Mei.h"
+#include "data/DbResult.h"
 
 #include <QList>
 #include <QString>
@@ -46,7 +47,7 @@ struct Headroom {
 Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, const std::vector<SetLimit>& limits);
 
 // The headroom of one stored scheme (Lishi_Peibibiao id) from its set's lots and summary; nothing when the
-// scheme or its set is gone or the database fails.
-std::optional<Headroom> LoadHeadroom(qint64 schemeId);
+// scheme or its set is gone (no reason given) or the database fails.
+DbResult<Headroom> LoadHeadroom(qint64 schemeId);
 
 } // namespace vestrel

@@ -61,21 +61,21 @@ std::optional<double> TonnesOfSummary(const QString& summary) {
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-std::optional<PriceCurve> LoadPriceCurve(qint64 setId) {
+DbResult<PriceCurve> LoadPriceCurve(qint64 setId) {
     const DbSession session;
-    if (!session.ok()) return std::nullopt;
+    if (!session.ok()) return DbError{session.error()};
     QSqlQuery q(session.db());
-    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec() || !q.next()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
+    if (!q.next()) return DbError{}; // gone: nothing to add
     const QString summary = q.value(0).toString();
     q.finish();
 
     PriceCurve curve;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY id ASC")))
-        return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY id ASC"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         double k = 0;
         for (int j = 1; j <= 10; ++j)
@@ -87,9 +87,9 @@ std::optional<PriceCurve> LoadPriceCurve(qint64 setId) {
                      [](const PricePoint& a, const PricePoint& b) { return a.k < b.k; });
 
     QList<Mei> lots;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         Mei m;
         for (const QualityIndex& idx : QualityIndices())

@@ -3,6 +3,7 @@
 // blend with fractional shares, which no whole-part scheme can undercut.
 
 #include "catalogue/Mei.h"
+#include "data/DbResult.h"
 #include "history/Headroom.h"
 
 #include <optional>
@@ -28,7 +29,7 @@ std::optional<double> CheapestContinuousBlend(const QList<Mei>& lots, const std:
 // The tonnes of a summary line (" 配50吨"), if it asked for any.
 std::optional<double> TonnesOfSummary(const QString& summary);
 
-// Reads the set's schemes, lots and summary; nothing on failure.
-std::optional<PriceCurve> LoadPriceCurve(qint64 setId);
+// Reads the set's schemes, lots and summary; nothing on failure, with no reason given when the set is gone.
+DbResult<PriceCurve> LoadPriceCurve(qint64 setId);
 
 } // namespace vestrel

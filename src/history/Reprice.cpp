@@ -25,19 +25,20 @@ void readValues(const QSqlQuery& q, Mei& m) {
 
 } // namespace
 
-std::optional<StoredSet> LoadStoredSet(qint64 setId) {
-    if (!OpenDb()) return std::nullopt;
+DbResult<StoredSet> LoadStoredSet(qint64 setId) {
+    if (DbStatus opened = OpenDb(); !opened) return DbError{opened.error()};
     StoredSet set;
     set.id = setId;
     QSqlQuery q(Conn());
-    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec() || !q.next()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
+    if (!q.next()) return DbError{}; // gone: nothing to add
     set.summary = q.value(0).toString();
     q.finish();
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return std::nullopt;
+    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         Mei m;
         m.MingCheng = q.value(QStringLiteral("Name")).toString();
@@ -47,9 +48,9 @@ std::optional<StoredSet> LoadStoredSet(qint64 setId) {
     }
     q.finish();
     if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY JiaGe ASC, id ASC")))
-        return std::nullopt;
+        return Failed(q);
     q.addBindValue(setId);
-    if (!q.exec()) return std::nullopt;
+    if (!q.exec()) return Failed(q);
     while (q.next()) {
         StoredScheme s;
         double total = 0;
@@ -90,9 +91,9 @@ std::vector<LimitPrice> SetLimitPrices(const StoredSet& set) {
 
 RepriceOutcome RepriceSet(const StoredSet& set) {
     RepriceOutcome out;
-    const std::optional<QList<Mei>> catalogue = LoadAllMeis();
+    const DbResult<QList<Mei>> catalogue = LoadAllMeis();
     if (!catalogue) {
-        out.run = {RunOutcome::Kind::Failed, 0, LastDbError()};
+        out.run = {RunOutcome::Kind::Failed, 0, catalogue.error()};
         return out;
     }
     QHash<QString, Mei> byName;
@@ -116,13 +117,15 @@ RepriceOutcome RepriceSet(const StoredSet& set) {
     out.run = RunOptimisation(state);
     if (out.run.kind == RunOutcome::Kind::Stored) {
         QSqlQuery q(Conn());
-        const bool marked =
-            OpenDb() && q.prepare(QStringLiteral("UPDATE Lishi_fangan SET xinxi=xinxi || ? WHERE id=?"));
+        DbStatus marked = OpenDb();
+        if (marked && !q.prepare(QStringLiteral("UPDATE Lishi_fangan SET xinxi=xinxi || ? WHERE id=?")))
+            marked = Failed(q);
         if (marked) {
             q.addBindValue(QString::fromUtf16(kRepricedMark));
             q.addBindValue(out.run.setId);
+            if (!q.exec()) marked = Failed(q);
         }
-        if (!marked || !q.exec()) out.run.message = LastDbError();
+        if (!marked) out.run.message = marked.error();
     }
     return out;
 }

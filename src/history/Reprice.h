@@ -5,6 +5,7 @@
 #include "blending/Run.h"
 #include "blending/Valuation.h"
 #include "catalogue/Mei.h"
+#include "data/DbResult.h"
 
 #include <QList>
 #include <QString>
@@ -27,8 +28,8 @@ struct StoredSet {
     std::vector<StoredScheme> schemes; // cheapest first
 };
 
-// Opens the database and leaves it open; nothing when the set is gone or the database fails.
-std::optional<StoredSet> LoadStoredSet(qint64 setId);
+// Opens the database and leaves it open; nothing when the set is gone (no reason given) or the database fails.
+DbResult<StoredSet> LoadStoredSet(qint64 setId);
 
 // The panel a set was run from, as far as its summary keeps it: lots, limits, tonnes and must-use lots.
 PanelTexts PanelOfSet(const StoredSet& set);

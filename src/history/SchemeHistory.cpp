@@ -21,11 +21,12 @@ constexpr int kBottomMargin = 60;
 // txtZhongliang Top + Height: the ratio list starts below the tonnage row.
 constexpr int kTonnageRowBottom = 240 + 390;
 
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
+DbStatus exec(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
     if (!q.prepare(sql)) return Failed(q);
     for (int i = 0; i < binds.size(); ++i)
         q.bindValue(i, binds[i]);
-    return q.exec() || Failed(q);
+    if (!q.exec()) return Failed(q);
+    return {};
 }
 
 } // namespace
@@ -36,15 +37,17 @@ void SetSchemeSetColumns(ListData& list) {
                     {QStringLiteral("方案日期"), 1440, ColumnKind::Date}};
 }
 
-bool FillSchemeSetRows(ListData& list) {
+DbStatus FillSchemeSetRows(ListData& list) {
     list.rows.clear();
     const DbSession session;
-    if (!session.ok()) return false;
+    if (!session.ok()) return DbError{session.error()};
     QSqlQuery q(session.db());
     q.setForwardOnly(true);
-    if (!exec(q, QStringLiteral("SELECT id, fanganhao, xinxi, riqi FROM Lishi_fangan ORDER BY id DESC LIMIT ?"),
-              {kSchemeSetLimit}))
-        return false;
+    if (DbStatus done =
+            exec(q, QStringLiteral("SELECT id, fanganhao, xinxi, riqi FROM Lishi_fangan ORDER BY id DESC LIMIT ?"),
+                 {kSchemeSetLimit});
+        !done)
+        return done;
     list.rows.reserve(kSchemeSetLimit);
     while (q.next()) {
         ListRow row;
@@ -56,7 +59,7 @@ bool FillSchemeSetRows(ListData& list) {
         list.rows.clear();
         return Failed(q);
     }
-    return true;
+    return {};
 }
 
 QString SchemeDateText(const QVariant& riqi) {
@@ -77,23 +80,19 @@ QString RatiosOfSetSql() {
     return QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY JiaGe ASC, id ASC");
 }
 
-std::optional<QString> LoadSchemeTargets(qint64 setId, bool* ok) {
-    if (ok) *ok = false;
+DbResult<std::optional<QString>> LoadSchemeTargets(qint64 setId) {
     const DbSession session;
-    if (!session.ok()) return std::nullopt;
+    if (!session.ok()) return DbError{session.error()};
     QSqlQuery q(session.db());
     q.setForwardOnly(true);
-    if (!exec(q, QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=? LIMIT 1"), {setId})) return std::nullopt;
+    if (DbStatus done = exec(q, QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=? LIMIT 1"), {setId}); !done)
+        return DbError{done.error()};
     const bool found = q.next();
-    if (q.lastError().isValid()) {
-        Failed(q);
-        return std::nullopt;
-    }
-    if (ok) *ok = true;
-    if (!found) return std::nullopt;
+    if (q.lastError().isValid()) return Failed(q);
+    if (!found) return std::optional<QString>();
     QString text = q.value(0).isNull() ? QString() : q.value(0).toString();
     text.remove(QStringLiteral("\r\n"));
-    return text;
+    return std::optional<QString>(text);
 }
 
 QStringList LotNames(const ListData& lots) {
@@ -131,19 +130,19 @@ void ConvertSharesToTonnes(ListData& ratios, int lotCount, qint32 tonnes) {
     }
 }
 
-bool DeleteSchemeSets(const QList<qint64>& ids) {
-    if (ids.isEmpty()) return true;
+DbStatus DeleteSchemeSets(const QList<qint64>& ids) {
+    if (ids.isEmpty()) return {};
     const DbSession session;
-    if (!session.ok()) return false;
+    if (!session.ok()) return DbError{session.error()};
     DbTransaction transaction;
-    if (!transaction.active()) return false;
+    if (!transaction.active()) return DbError{transaction.error()};
     QSqlQuery q(session.db());
     const QStringList statements{QStringLiteral("DELETE FROM Lishi_Peibibiao WHERE followid=?"),
                                  QStringLiteral("DELETE FROM Lishi_meitan WHERE followid=?"),
                                  QStringLiteral("DELETE FROM Lishi_fangan WHERE id=?")};
     for (qint64 id : ids)
         for (const QString& sql : statements)
-            if (!exec(q, sql, {id})) return false;
+            if (DbStatus done = exec(q, sql, {id}); !done) return done;
     return transaction.commit();
 }
 

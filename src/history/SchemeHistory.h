@@ -2,6 +2,7 @@
 // The history window's decisions without widgets: which scheme sets are listed, what a set shows, the
 // tonnes conversion, deleting sets and where the window's parts go.
 
+#include "data/DbResult.h"
 #include "lists/ListData.h"
 
 #include <QList>
@@ -20,9 +21,8 @@ constexpr int kSchemeSetLimit = 500;
 
 // Columns of the list of sets: "编号" (hidden id), "方案名称", "方案日期".
 void SetSchemeSetColumns(ListData& list);
-// The newest sets first: row text = id, sub-items = targets text and date. False on failure (LastDbError()),
-// with no rows.
-bool FillSchemeSetRows(ListData& list);
+// The newest sets first: row text = id, sub-items = targets text and date. No rows on failure.
+DbStatus FillSchemeSetRows(ListData& list);
 // A stored date and time as "2026-12-09 14:36:38", whatever the system's language; a text that is not a date
 // stays as it is.
 QString SchemeDateText(const QVariant& riqi);
@@ -31,9 +31,8 @@ QString SchemeDateText(const QVariant& riqi);
 QString LotsOfSetSql();
 QString RatiosOfSetSql();
 
-// The targets text of a set for the label, with every CR LF removed. std::nullopt when the set is gone;
-// `ok` false on a database failure.
-std::optional<QString> LoadSchemeTargets(qint64 setId, bool* ok);
+// The targets text of a set for the label, with every CR LF removed; std::nullopt when the set is gone.
+DbResult<std::optional<QString>> LoadSchemeTargets(qint64 setId);
 
 // The lot names of a lot list (sub-item 1) in row order, one per lot, for NameRatioColumns.
 QStringList LotNames(const ListData& lots);
@@ -46,8 +45,7 @@ std::optional<qint32> TonnageFromText(const QString& text);
 void ConvertSharesToTonnes(ListData& ratios, int lotCount, qint32 tonnes);
 
 // Deletes the sets with their schemes and lots, all in one transaction: either every set goes or none.
-// False on failure (LastDbError()).
-bool DeleteSchemeSets(const QList<qint64>& ids);
+DbStatus DeleteSchemeSets(const QList<qint64>& ids);
 
 // Positions in twips; list and label rectangles are relative to their frame.
 struct HistoryLayout {

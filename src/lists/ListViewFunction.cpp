@@ -70,10 +70,10 @@ QString cellText(const QVariant& v, CellFormat format) {
     return v.isNull() ? QString() : v.toString();
 }
 
-bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, const QList<SourceColumn>& sources) {
+DbStatus fillRows(ListData& list, const QString& sql, const QVariantList& binds, const QList<SourceColumn>& sources) {
     list.rows.clear();
     const DbSession session;
-    if (!session.ok()) return false;
+    if (!session.ok()) return DbError{session.error()};
     QSqlQuery q(session.db());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return Failed(q);
@@ -86,11 +86,9 @@ bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, con
     at.reserve(sources.size());
     for (const SourceColumn& s : sources) {
         const int i = rec.indexOf(s.name); // field names match without regard to case
-        if (i < 0) {
-            SetLastDbError(QStringLiteral("数据库“%1”操作失败：查询结果缺少列 %2")
-                               .arg(QDir::toNativeSeparators(DbPath()), s.name));
-            return false;
-        }
+        if (i < 0)
+            return DbError{QStringLiteral("数据库“%1”操作失败：查询结果缺少列 %2")
+                               .arg(QDir::toNativeSeparators(DbPath()), s.name)};
         at.append(i);
     }
 
@@ -107,7 +105,7 @@ bool fillRows(ListData& list, const QString& sql, const QVariantList& binds, con
         list.rows.clear();
         return Failed(q);
     }
-    return true;
+    return {};
 }
 
 // The value a cell sorts by in a column of that kind; nothing for text columns and for cells that hold no
@@ -140,7 +138,7 @@ void SetLotColumns(ListData& list) {
     list.columns.append({QStringLiteral("价格"), 900, number});
 }
 
-bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds) {
+DbStatus FillLotRows(ListData& list, const QString& sql, const QVariantList& binds) {
     static const QList<SourceColumn> sources = lotSources();
     return fillRows(list, sql, binds, sources);
 }
@@ -187,7 +185,7 @@ void NameRatioColumns(ListData& list, const QStringList& names) {
     }
 }
 
-bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds) {
+DbStatus FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds) {
     static const QList<SourceColumn> sources = ratioSources();
     return fillRows(list, sql, binds, sources);
 }

@@ -2,6 +2,7 @@
 // The two report-style lists every window shares: the lot list (16 columns) and the ratio-scheme list
 // (24 columns). The routines fill a ListData; the windows show it and the exports read it back.
 
+#include "data/DbResult.h"
 #include "lists/ListData.h"
 
 #include <QString>
@@ -22,9 +23,8 @@ constexpr int kFirstShareColumn = 1;
 // Replaces the columns with the 16 lot columns ("编号", "名称", the twelve indices, "库存", "价格").
 void SetLotColumns(ListData& list);
 // Replaces the rows with one row per record of the query, in the order returned. The query must return the
-// lot columns (every caller selects all columns); `binds` fill its placeholders in order. False on failure (reason in
-// LastDbError()), with no rows.
-bool FillLotRows(ListData& list, const QString& sql, const QVariantList& binds = {});
+// lot columns (every caller selects all columns); `binds` fill its placeholders in order. No rows on failure.
+DbStatus FillLotRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 
 // The width in twips of the ratio list's columns for a screen that many pixels wide.
 int RatioColumnWidth(double screenWidthPixels);
@@ -38,7 +38,7 @@ void FitRatioColumns(ListData& list, int widthTwips);
 // so a name may hold any character, "," included.
 void NameRatioColumns(ListData& list, const QStringList& names);
 // Like FillLotRows, for Lishi_Peibibiao records.
-bool FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds = {});
+DbStatus FillRatioRows(ListData& list, const QString& sql, const QVariantList& binds = {});
 
 // How dates show in the lists and exports, whatever the system's language: "2026-12-09 14:36:38".
 inline const QString kListDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");

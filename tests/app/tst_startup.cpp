@@ -86,7 +86,8 @@ private slots:
         QCOMPARE(QFileInfo::exists(perUser), readOnly);
         QCOMPARE(programPath("template/list1.xls"), programFolder + "/template/list1.xls");
         // The database steps work in the chosen folder.
-        QVERIFY2(OpenDb(), qPrintable(LastDbError()));
+        const DbStatus opened = OpenDb();
+        QVERIFY2(opened, qPrintable(opened.error()));
         QVERIFY(QSqlQuery(Conn()).exec("SELECT 1"));
         CloseDb();
         QVERIFY(QFile::exists(expected + "/coal.dat"));

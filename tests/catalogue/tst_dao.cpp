@@ -118,11 +118,16 @@ private slots:
     void failuresAreValues() {
         test::TempProgramFolder folder;
         SetDbPath(folder.filePath("missing/coal.dat"));
-        QCOMPARE(SaveMei(sampleLot()), SaveResult::Failed);
-        QVERIFY(!LoadMei(1));
-        QVERIFY(!DeleteMei(1));
-        QVERIFY(!CountMeitan());
-        QVERIFY(!LastDbError().isEmpty());
+        const DbResult<SaveResult> saved = SaveMei(sampleLot());
+        const DbResult<Mei> loaded = LoadMei(1);
+        const DbStatus deleted = DeleteMei(1);
+        const DbResult<qint64> counted = CountMeitan();
+        QVERIFY(!saved);
+        QVERIFY(!loaded);
+        QVERIFY(!deleted);
+        QVERIFY(!counted);
+        for (const QString& reason : {saved.error(), loaded.error(), deleted.error(), counted.error()})
+            QVERIFY2(reason.contains("coal.dat"), qPrintable(reason));
     }
 };
 

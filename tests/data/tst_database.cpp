@@ -24,7 +24,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 // Lot names and prices through the shared connection, in id order.
 QStringList lots() {
     QStringList rows;
-    if (!OpenDb()) return {QStringLiteral("OpenDb: ") + LastDbError()};
+    if (const DbStatus opened = OpenDb(); !opened) return {QStringLiteral("OpenDb: ") + opened.error()};
     QSqlQuery q("SELECT Name, JiaGe FROM meitan ORDER BY id", Conn());
     while (q.next())
         rows << q.value(0).toString() + "=" + q.value(1).toString();
@@ -52,7 +52,8 @@ private slots:
     void missingFileCreatedWithSchema() {
         test::TempProgramFolder folder;
         QVERIFY(!QFile::exists(folder.dbPath()));
-        QVERIFY2(OpenDb(), qPrintable(LastDbError()));
+        const DbStatus opened = OpenDb();
+        QVERIFY2(opened, qPrintable(opened.error()));
         QVERIFY(QFile::exists(folder.dbPath()));
         const QSqlRecord lots = Conn().record("meitan");
         for (const char* c : {"id", "Name", "ShuiFen", "Liu", "HuiFen", "HuiFaFen", "GuDingTan", "NeiShui", "ReLiang",
@@ -105,6 +106,7 @@ private slots:
         {
             const DbSession refused;
             QVERIFY(!refused.ok());
+            QVERIFY(refused.error().contains("coal.dat"));
             QVERIFY(!IsDbOpen());
         }
         QVERIFY(!IsDbOpen());
@@ -139,9 +141,10 @@ private slots:
         QFETCH(QString, reasonPart);
         test::TempProgramFolder folder;
         writeBytes(folder.dbPath(), content);
-        QVERIFY(!OpenDb());
-        QVERIFY(LastDbError().contains("coal.dat"));
-        QVERIFY2(LastDbError().contains(reasonPart), qPrintable(LastDbError()));
+        const DbStatus opened = OpenDb();
+        QVERIFY(!opened);
+        QVERIFY(opened.error().contains("coal.dat"));
+        QVERIFY2(opened.error().contains(reasonPart), qPrintable(opened.error()));
         QCOMPARE(bytesOf(folder.dbPath()), content);
     }
 
@@ -156,8 +159,9 @@ private slots:
         }
         QSqlDatabase::removeDatabase("other");
         const QByteArray before = bytesOf(folder.dbPath());
-        QVERIFY(!OpenDb());
-        QVERIFY2(LastDbError().contains("meitan"), qPrintable(LastDbError()));
+        const DbStatus opened = OpenDb();
+        QVERIFY(!opened);
+        QVERIFY2(opened.error().contains("meitan"), qPrintable(opened.error()));
         QCOMPARE(bytesOf(folder.dbPath()), before);
     }
 
@@ -168,9 +172,10 @@ private slots:
         QByteArray bytes = bytesOf(folder.dbPath());
         bytes.truncate(100); // the header survives, the tables do not
         writeBytes(folder.dbPath(), bytes);
-        QVERIFY(!OpenDb());
+        const DbStatus opened = OpenDb();
+        QVERIFY(!opened);
         test::ScriptedInteraction ui;
-        ReportDbError();
+        showDbError(opened.error());
         QCOMPARE(ui.messages().size(), 1);
         // Damage is named only after quick_check failed too, and only then is a restore the advice.
         QCOMPARE(ui.messages().first().text, QString("数据库文件“%1”已损坏（database disk image is malformed）。"
@@ -206,8 +211,9 @@ private slots:
             QVERIFY(other.open());
             QSqlQuery q(other);
             QVERIFY(q.exec("BEGIN EXCLUSIVE"));
-            QVERIFY(!OpenDb());
-            QCOMPARE(LastDbError(),
+            const DbStatus opened = OpenDb();
+            QVERIFY(!opened);
+            QCOMPARE(opened.error(),
                      QString("数据库文件“%1”正被其他程序使用，暂时不能打开。请关闭那个程序，或稍后再试。")
                          .arg(QDir::toNativeSeparators(folder.dbPath())));
             QVERIFY(q.exec("ROLLBACK"));
@@ -220,17 +226,19 @@ private slots:
     void folderInPlaceOfTheDatabase() {
         test::TempProgramFolder folder;
         QVERIFY(QDir(folder.path()).mkdir("coal.dat"));
-        QVERIFY(!OpenDb());
-        QCOMPARE(LastDbError(), QString("数据库文件“%1”不能使用：这是一个文件夹，不是文件。请把它移走或改名后再试。")
-                                    .arg(QDir::toNativeSeparators(folder.dbPath())));
+        const DbStatus opened = OpenDb();
+        QVERIFY(!opened);
+        QCOMPARE(opened.error(), QString("数据库文件“%1”不能使用：这是一个文件夹，不是文件。请把它移走或改名后再试。")
+                                     .arg(QDir::toNativeSeparators(folder.dbPath())));
         QVERIFY(QFileInfo(folder.dbPath()).isDir());
     }
 
     void missingFolderGivesMessageNotCrash() {
         test::TempProgramFolder folder;
         SetDbPath(folder.filePath("no/such/folder/coal.dat"));
-        QVERIFY(!OpenDb());
-        QVERIFY(LastDbError().contains("coal.dat"));
+        const DbStatus opened = OpenDb();
+        QVERIFY(!opened);
+        QVERIFY(opened.error().contains("coal.dat"));
     }
 
     void transactionRollsBackUnlessCommitted() {

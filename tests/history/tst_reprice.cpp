@@ -1,5 +1,6 @@
 #include "blending/PanelBuilder.h"
 #include "catalogue/DaoFunction.h"
+#include "data/Dbconnection.h"
 #include "history/Reprice.h"
 #include "history/gui/frmBijiao.h"
 #include "history/gui/frmLishi.h"
@@ -7,6 +8,7 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QSqlQuery>
 #include <QTest>
 #include <cmath>
 
@@ -42,8 +44,8 @@ private slots:
 
         Mei a = before->lots[0], c = before->lots[2];
         c.JiaGe = 1760;
-        QCOMPARE(int(SaveMei(a)), int(SaveResult::Saved));
-        QCOMPARE(int(SaveMei(c)), int(SaveResult::Saved));
+        QCOMPARE(SaveMei(a), SaveResult::Saved);
+        QCOMPARE(SaveMei(c), SaveResult::Saved);
         const RepriceOutcome again = RepriceSet(*before);
         QCOMPARE(int(again.run.kind), int(RunOutcome::Kind::Stored));
         QCOMPARE(again.missing, QStringList{QStringLiteral("B")});
@@ -63,6 +65,23 @@ private slots:
         }
         QVERIFY(someWithC && someWithout);
         QCOMPARE(ui.messages().size(), 0);
+    }
+
+    // The new set is stored but its mark cannot be written: the note says why instead of nothing.
+    void refusedMarkIsReported() {
+        test::TempProgramFolder folder;
+        PanelState state;
+        state.texts = test::examplePanel();
+        state.PanelLots = ReadGridLots(state.texts);
+        const RunOutcome run = RunOptimisation(state);
+        QCOMPARE(int(run.kind), int(RunOutcome::Kind::Stored));
+        const std::optional<StoredSet> set = LoadStoredSet(run.setId);
+        QVERIFY(set);
+        QVERIFY(QSqlQuery(Conn()).exec("CREATE TRIGGER no_mark BEFORE UPDATE ON Lishi_fangan "
+                                       "BEGIN SELECT RAISE(ABORT, 'marks refused'); END"));
+        const RepriceOutcome out = RepriceSet(*set);
+        QCOMPARE(int(out.run.kind), int(RunOutcome::Kind::Stored));
+        QVERIFY2(out.run.message.contains("marks refused"), qPrintable(out.run.message));
     }
 
     // The history window's commands on two runs of the same panel.

@@ -216,10 +216,10 @@ private slots:
         ListData list;
         SetRatioColumns(list);
         QVERIFY(FillRatioRows(list, "select * from Lishi_Peibibiao"));
-        SetLastDbError({});
-        QVERIFY(!FillRatioRows(list, sql));
+        const DbStatus filled = FillRatioRows(list, sql);
+        QVERIFY(!filled);
         QCOMPARE(list.rowCount(), 0);
-        QVERIFY(!LastDbError().isEmpty());
+        QVERIFY(!filled.error().isEmpty());
     }
 
     void sortRows_data() {

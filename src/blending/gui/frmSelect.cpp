@@ -8,7 +8,7 @@
 #include "blending/LotSelection.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/DaoFunction.h"
-#include "data/Dbconnection.h"
+#include "data/DbResult.h"
 #include "lists/ListViewFunction.h"
 #include "lists/gui/ReportListView.h"
 
@@ -73,10 +73,10 @@ bool frmSelect::Form_Load() {
     ListData& data = m_list->listData();
     SetLotColumns(data);
     const LotQuery all = AllLotsQuery();
-    const bool ok = FillLotRows(data, all.sql, all.binds);
+    const DbStatus filled = FillLotRows(data, all.sql, all.binds);
     m_list->refresh();
-    if (!ok) ReportDbError();
-    return ok;
+    if (!filled) showDbError(filled.error());
+    return filled.ok();
 }
 
 void frmSelect::ImportChecked() {
@@ -84,9 +84,9 @@ void frmSelect::ImportChecked() {
     if (!picked.warning.isEmpty()) showMessage(picked.warning);
     if (picked.ids.isEmpty()) return;
     // Lots deleted since the list was filled are simply missing here.
-    const std::optional<QList<Mei>> lots = LoadMeisByIds(picked.ids);
+    const DbResult<QList<Mei>> lots = LoadMeisByIds(picked.ids);
     if (!lots) {
-        ReportDbError();
+        showDbError(lots.error());
         return;
     }
     if (CallerForm == GridHost::Main)

@@ -7,7 +7,7 @@
 #include "catalogue/DaoFunction.h"
 #include "catalogue/LotImport.h"
 #include "catalogue/gui/frmImport.h"
-#include "data/Dbconnection.h"
+#include "data/DbResult.h"
 #include "lists/ListViewFunction.h"
 #include "lists/XlsxExport.h"
 #include "lists/gui/ExportCommands.h"
@@ -134,18 +134,20 @@ bool frmKucun::addLIST() {
     // Lets the window paint before a long refill, without taking new clicks meanwhile.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     ListData& data = m_list->listData();
-    bool ok = FillLotRows(data, m_query.sql, m_query.binds);
+    DbStatus status = FillLotRows(data, m_query.sql, m_query.binds);
     // A chosen sort order survives refills, like a sorted list control keeps its items sorted.
-    if (ok && m_sortColumn >= 0) SortListRows(data, m_sortColumn, m_sortOrder);
+    if (status && m_sortColumn >= 0) SortListRows(data, m_sortColumn, m_sortOrder);
     m_list->refresh();
     // The count is of the whole catalogue, whatever the search shows.
-    if (ok) {
-        const std::optional<qint64> count = CountMeitan();
-        ok = count.has_value();
-        if (ok) m_count->setText(LotCountCaption(*count));
+    if (status) {
+        const DbResult<qint64> count = CountMeitan();
+        if (count)
+            m_count->setText(LotCountCaption(*count));
+        else
+            status = DbError{count.error()};
     }
-    if (!ok) ReportDbError();
-    return ok;
+    if (!status) showDbError(status.error());
+    return status.ok();
 }
 
 bool frmKucun::HasCheckedItems() const {
@@ -216,8 +218,8 @@ void frmKucun::deleteChecked() {
         return;
     }
     // All checked lots or none: a failure part-way must not leave half of them deleted.
-    if (!DeleteMeis(CheckedLotIds(m_list->listData()))) {
-        ReportDbError();
+    if (const DbStatus deleted = DeleteMeis(CheckedLotIds(m_list->listData())); !deleted) {
+        showDbError(deleted.error());
         return;
     }
     addLIST();

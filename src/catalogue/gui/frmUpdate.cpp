@@ -3,7 +3,7 @@
 #include "base/Seams.h"
 #include "base/gui/WindowHub.h"
 #include "catalogue/DaoFunction.h"
-#include "data/Dbconnection.h"
+#include "data/DbResult.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -90,9 +90,9 @@ bool frmUpdate::Form_Load() {
     for (QLineEdit* e : m_boxes)
         e->clear();
     if (MeiId == 0) return true;
-    const std::optional<Mei> lot = LoadMei(MeiId);
+    const DbResult<Mei> lot = LoadMei(MeiId);
     if (!lot) {
-        ReportDbError();
+        showDbError(lot.error());
         return false;
     }
     // A lot deleted meanwhile loads empty; saving then reports that nothing was saved.
@@ -123,10 +123,12 @@ void frmUpdate::btnSubmit_Click() {
         showMessage(messages);
         return;
     }
-    switch (SaveMei(BuildMei())) {
-    case SaveResult::Failed:
-        ReportDbError();
+    const DbResult<SaveResult> saved = SaveMei(BuildMei());
+    if (!saved) {
+        showDbError(saved.error());
         return;
+    }
+    switch (*saved) {
     case SaveResult::Vanished:
         // Keep the input so the user can copy it into a new lot.
         showMessage(QStringLiteral("这种煤已经被删除，没有保存。"), {}, MsgIcon::Exclamation);

@@ -3,7 +3,7 @@
 #include "base/Seams.h"
 #include "base/Twips.h"
 #include "base/gui/WindowGeometry.h"
-#include "data/Dbconnection.h"
+#include "data/DbResult.h"
 #include "history/Headroom.h"
 #include "history/PriceCurve.h"
 #include "history/SchemeHistory.h"
@@ -191,10 +191,10 @@ void frmLishi::Form_Load() {
 
 void frmLishi::reloadSets(qint64 selectId) {
     ListData& left = m_lsvLeft->listData();
-    const bool listed = FillSchemeSetRows(left);
+    const DbStatus listed = FillSchemeSetRows(left);
     m_lsvLeft->refresh();
     Form_Resize();
-    if (!listed) ReportDbError();
+    if (!listed) showDbError(listed.error());
 
     int row = 0;
     for (int r = 0; r < left.rowCount(); ++r)
@@ -243,22 +243,22 @@ void frmLishi::lsvLeft_Click() {
     if (row < 0) return; // nothing selected: the detail panes stay as they are
 
     m_currentSchemeId = left.cell(row, 0).toLongLong();
-    bool ok = false;
-    const std::optional<QString> targets = LoadSchemeTargets(m_currentSchemeId, &ok);
-    if (targets) {
-        m_lbZhibiao->setText(*targets);
-        m_lbZhibiao->setToolTip(*targets); // a long text is cut at the label's edge
+    const DbResult<std::optional<QString>> targets = LoadSchemeTargets(m_currentSchemeId);
+    if (targets && *targets) {
+        m_lbZhibiao->setText(**targets);
+        m_lbZhibiao->setToolTip(**targets); // a long text is cut at the label's edge
     }
+    DbStatus status = targets ? DbStatus() : DbError{targets.error()};
     ListData& mid = m_lsvMid->listData();
     ListData& bottom = m_lsvBottom->listData();
-    if (ok) {
-        ok = FillLotRows(mid, LotsOfSetSql(), {m_currentSchemeId});
+    if (status) {
+        status = FillLotRows(mid, LotsOfSetSql(), {m_currentSchemeId});
     } else {
         mid.rows.clear();
     }
     NameRatioColumns(bottom, LotNames(mid));
-    if (ok) {
-        ok = FillRatioRows(bottom, RatiosOfSetSql(), {m_currentSchemeId});
+    if (status) {
+        status = FillRatioRows(bottom, RatiosOfSetSql(), {m_currentSchemeId});
     } else {
         bottom.rows.clear();
     }
@@ -266,7 +266,7 @@ void frmLishi::lsvLeft_Click() {
     m_lsvMid->refresh();
     m_lsvBottom->refresh();
     m_command1->setText(kConvert);
-    if (!ok) ReportDbError();
+    if (!status) showDbError(status.error());
 }
 
 void frmLishi::Command1_Click() {
@@ -290,19 +290,19 @@ void frmLishi::Command1_Click() {
         return;
     }
 
-    const bool ok = refillRatios();
+    const DbStatus refilled = refillRatios();
     m_lsvBottom->refresh();
-    if (!ok) {
-        ReportDbError();
+    if (!refilled) {
+        showDbError(refilled.error());
         return;
     }
     m_command1->setText(kConvertAgain);
 }
 
-bool frmLishi::refillRatios() {
-    const bool ok = FillRatioRows(m_lsvBottom->listData(), RatiosOfSetSql(), {m_currentSchemeId});
+DbStatus frmLishi::refillRatios() {
+    const DbStatus filled = FillRatioRows(m_lsvBottom->listData(), RatiosOfSetSql(), {m_currentSchemeId});
     applySort();
-    return ok;
+    return filled;
 }
 
 void frmLishi::lsvBottom_ColumnClick(int column) {
@@ -348,9 +348,9 @@ void frmLishi::deleteSchemes() {
     QList<qint64> ids;
     for (int row : selected)
         ids.append(left.cell(row, 0).toLongLong());
-    const bool deleted = DeleteSchemeSets(ids);
+    const DbStatus deleted = DeleteSchemeSets(ids);
     if (!deleted) {
-        ReportDbError(); // nothing was deleted; the list stays as it was
+        showDbError(deleted.error()); // nothing was deleted; the list stays as it was
         return;
     }
     for (auto it = selected.crbegin(); it != selected.crend(); ++it)
@@ -432,9 +432,9 @@ void frmLishi::showHeadroom() {
         showMessage(QStringLiteral("请先选择一个配比方案。"));
         return;
     }
-    const std::optional<Headroom> headroom = LoadHeadroom(schemeId);
+    const DbResult<Headroom> headroom = LoadHeadroom(schemeId);
     if (!headroom) {
-        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        showMessage(QStringLiteral("读取方案失败：") + headroom.error(), QString(), MsgIcon::Critical);
         return;
     }
     auto* view = new HeadroomView(this);
@@ -451,9 +451,9 @@ void frmLishi::showPriceCurve() {
         showMessage(QStringLiteral("请先选择一个历史配比方案。"));
         return;
     }
-    const std::optional<PriceCurve> curve = LoadPriceCurve(m_currentSchemeId);
+    const DbResult<PriceCurve> curve = LoadPriceCurve(m_currentSchemeId);
     if (!curve) {
-        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        showMessage(QStringLiteral("读取方案失败：") + curve.error(), QString(), MsgIcon::Critical);
         return;
     }
     (new frmQuxian(*curve, this))->show();

@@ -2,6 +2,7 @@
 // The history window: the newest scheme sets, and for the selected one its targets, its lots and its ratio
 // schemes, with the tonnes conversion, deleting sets and the export commands.
 
+#include "data/DbResult.h"
 #include "lists/Export.h"
 #include "lists/ListData.h"
 
@@ -77,7 +78,7 @@ private:
     QSize openingSize() const;
     void fitRatioColumns();
     void clearDetails();
-    bool refillRatios();
+    DbStatus refillRatios();
     void applySort();
 
     QToolBar* m_toolbar = nullptr;

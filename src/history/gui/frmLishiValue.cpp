@@ -2,7 +2,7 @@
 
 #include "base/Seams.h"
 #include "blending/BlendingTexts.h"
-#include "data/Dbconnection.h"
+#include "data/DbResult.h"
 #include "history/Reprice.h"
 #include "history/gui/frmBijiao.h"
 #include "history/gui/frmLishi.h"
@@ -15,9 +15,9 @@ void frmLishi::showLimitPrices() {
         showMessage(QStringLiteral("请先选择一个历史配比方案。"));
         return;
     }
-    const std::optional<StoredSet> set = LoadStoredSet(m_currentSchemeId);
+    const DbResult<StoredSet> set = LoadStoredSet(m_currentSchemeId);
     if (!set) {
-        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        showMessage(QStringLiteral("读取方案失败：") + set.error(), QString(), MsgIcon::Critical);
         return;
     }
     const std::vector<LimitPrice> prices = SetLimitPrices(*set);
@@ -42,9 +42,9 @@ void frmLishi::repriceSet() {
         showMessage(QStringLiteral("请先选择一个历史配比方案。"));
         return;
     }
-    const std::optional<StoredSet> set = LoadStoredSet(m_currentSchemeId);
+    const DbResult<StoredSet> set = LoadStoredSet(m_currentSchemeId);
     if (!set) {
-        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        showMessage(QStringLiteral("读取方案失败：") + set.error(), QString(), MsgIcon::Critical);
         return;
     }
     const RepriceOutcome out = RepriceSet(*set);
@@ -65,10 +65,10 @@ void frmLishi::compareSets() {
         return;
     }
     const ListData& left = m_lsvLeft->listData();
-    const std::optional<StoredSet> a = LoadStoredSet(left.cell(selected[0], 0).toLongLong());
-    const std::optional<StoredSet> b = LoadStoredSet(left.cell(selected[1], 0).toLongLong());
+    const DbResult<StoredSet> a = LoadStoredSet(left.cell(selected[0], 0).toLongLong());
+    const DbResult<StoredSet> b = LoadStoredSet(left.cell(selected[1], 0).toLongLong());
     if (!a || !b) {
-        showMessage(QStringLiteral("读取方案失败：") + LastDbError(), QString(), MsgIcon::Critical);
+        showMessage(QStringLiteral("读取方案失败：") + (b ? a.error() : b.error()), QString(), MsgIcon::Critical);
         return;
     }
     (new frmBijiao(*a, *b, this))->show();
