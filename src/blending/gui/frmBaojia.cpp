@@ -50,6 +50,10 @@ frmBaojia::frmBaojia(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_result->setObjectName(QStringLiteral("lbJieguo"));
     m_result->setWordWrap(true);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the longest answer (name, asked price, break-even, share and saving) before it is computed.
+    const QFontMetrics metrics = m_result->fontMetrics();
+    m_result->setMinimumSize(metrics.horizontalAdvance(u'价') * 26, metrics.lineSpacing() * 3);
+    m_result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(m_result);
 
     auto* buttons = new QHBoxLayout;
