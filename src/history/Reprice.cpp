@@ -4,8 +4,6 @@
 #include "blending/BlendingTexts.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
-#include "history/Headroom.h"
-#include "history/PriceCurve.h"
 
 #include <QHash>
 #include <QSqlQuery>
