@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_set>
 
 namespace vestrel {
 
@@ -43,6 +45,13 @@ QString centsText(std::int64_t c) {
     return GeneralNumberText(double(c) / 100.0);
 }
 
+// The cap as a whole number of lots: the model's "sum of Yj < cap" allows floor(cap) lots; -1 without a cap.
+int MaxLotsOf(const PanelTexts& texts) {
+    if (texts.advanced.maxLots.isEmpty()) return -1;
+    const double cap = std::floor(ParseNumber(texts.advanced.maxLots).value_or(0.0));
+    return cap < 0 ? 0 : cap > 1e6 ? 1000000 : int(cap);
+}
+
 class Builder {
 public:
     Builder(const QList<Mei>& lots, const PanelTexts& texts) : lots_(lots), texts_(texts) {}
@@ -77,23 +86,43 @@ public:
             r.relation = Relation::GreaterEqual;
             r.rhs = Decimal::fromInteger(1);
             break;
+        case Condition::Kind::OtherSide:
+            r.terms = indexTerms(c.at);
+            r.relation = PanelIndices()[size_t(c.at)].lowerLimit ? Relation::LessEqual : Relation::GreaterEqual;
+            r.rhs = timesParts(texts_.advanced.otherSide[size_t(c.at)]);
+            break;
+        case Condition::Kind::ShareMin: // 100 * Xj >= min * k
+        case Condition::Kind::ShareMax: {
+            const ShareLimit* share = texts_.advanced.shareFor(lots_[c.at].MingCheng);
+            const bool min = c.kind == Condition::Kind::ShareMin;
+            r.terms = {{c.at + 1, Decimal::fromInteger(kExplainParts)}};
+            r.relation = min ? Relation::GreaterEqual : Relation::LessEqual;
+            r.rhs = share ? timesParts(min ? share->min : share->max) : Decimal();
+            break;
+        }
+        case Condition::Kind::MaxLots: // not a row: see rows()
+            break;
         }
         return r;
     }
 
     // The sum row and the rows of the given conditions, plus any extra rows.
-    explain::Rows rows(const std::vector<Condition>& conditions, const std::vector<Row>& extra = {}) const {
-        explain::Rows out;
-        out.n = n();
+    RunModel rows(const std::vector<Condition>& conditions, const std::vector<Row>& extra = {}) const {
+        RunModel out;
+        out.rows.n = n();
         Row sum;
         for (int j = 1; j <= n(); ++j)
             sum.terms.push_back({j, Decimal::fromInteger(1)});
         sum.relation = Relation::Equal;
         sum.rhs = Decimal::fromInteger(kExplainParts);
-        out.rows.push_back(sum);
-        for (const Condition& c : conditions)
-            out.rows.push_back(row(c));
-        out.rows.insert(out.rows.end(), extra.begin(), extra.end());
+        out.rows.rows.push_back(sum);
+        for (const Condition& c : conditions) {
+            if (c.kind == Condition::Kind::MaxLots)
+                out.maxLots = MaxLotsOf(texts_);
+            else
+                out.rows.rows.push_back(row(c));
+        }
+        out.rows.rows.insert(out.rows.rows.end(), extra.begin(), extra.end());
         return out;
     }
 
@@ -152,7 +181,7 @@ std::optional<QString> maxTonnes(const Builder& b, const QList<Mei>& lots, const
             r.rhs = Decimal::fromInteger(cap);
             bounds.push_back(r);
         }
-        return explain::wholeFeasible(b.rows(others, bounds));
+        return SolveRun(b.rows(others, bounds)).has_value();
     };
     if (!works(candidates.front())) return std::nullopt;
     size_t lo = 0, hi = candidates.size(); // candidates[lo] works; from hi on none is known to
@@ -178,11 +207,71 @@ std::vector<Condition> RunConditions(const QList<Mei>& lots, const PanelTexts& t
             out.push_back({Condition::Kind::Stock, j});
     for (int j = 0; j < lots.size() && j < kGridRows; ++j)
         if (texts.mustUse[size_t(j)]) out.push_back({Condition::Kind::MustUse, j});
+    for (int x = 0; x < kIndexCount; ++x)
+        if (!texts.advanced.otherSide[size_t(x)].isEmpty()) out.push_back({Condition::Kind::OtherSide, x});
+    for (int j = 0; j < lots.size(); ++j)
+        if (const ShareLimit* share = texts.advanced.shareFor(lots[j].MingCheng)) {
+            if (!share->min.isEmpty()) out.push_back({Condition::Kind::ShareMin, j});
+            if (!share->max.isEmpty()) out.push_back({Condition::Kind::ShareMax, j});
+        }
+    // A cap of as many lots as there are holds for every blend.
+    const int cap = MaxLotsOf(texts);
+    if (cap >= 0 && cap < lots.size()) out.push_back({Condition::Kind::MaxLots, 0});
     return out;
 }
 
-explain::Rows RunRows(const QList<Mei>& lots, const PanelTexts& texts) {
-    return Builder(lots, texts).rows(RunConditions(lots, texts));
+RunModel RunRows(const QList<Mei>& lots, const PanelTexts& texts, bool singleLotSeen) {
+    RunModel model = Builder(lots, texts).rows(RunConditions(lots, texts));
+    if (singleLotSeen && !lots.isEmpty()) {
+        // |X1 - X2 - ... - Xn| <= k - 1, as the run writes it.
+        Row up, down;
+        for (int j = 1; j <= lots.size(); ++j) {
+            const Decimal one = Decimal::fromInteger(j == 1 ? 1 : -1);
+            up.terms.push_back({j, one});
+            down.terms.push_back({j, one.negated()});
+        }
+        up.rhs = down.rhs = Decimal::fromInteger(kExplainParts - 1);
+        model.rows.rows.push_back(up);
+        model.rows.rows.push_back(down);
+    }
+    return model;
+}
+
+std::optional<explain::WholePoint> SolveRun(const RunModel& model, const std::vector<Term>& objective) {
+    const int n = model.rows.n;
+    if (model.maxLots < 0 || model.maxLots >= n) return explain::solveWhole(model.rows, objective);
+    if (model.maxLots == 0 || n > 30) return std::nullopt;
+    // Branch on the lots left out: the best blend with a set of lots forced to zero bounds every blend below it;
+    // when it uses too many lots, each of them is left out in turn. Every blend within the cap leaves out a lot
+    // the parent used, so the search misses none.
+    std::optional<explain::WholePoint> best;
+    const auto better = [&best](const explain::WholePoint& p) {
+        return !best || (p.objective - best->objective).isNegative();
+    };
+    std::unordered_set<std::uint64_t> seen;
+    std::vector<std::uint64_t> open{0};
+    while (!open.empty()) {
+        const std::uint64_t out = open.back();
+        open.pop_back();
+        if (!seen.insert(out).second) continue;
+        explain::Rows rows = model.rows;
+        for (int j = 0; j < n; ++j)
+            if (out & (std::uint64_t(1) << j))
+                rows.rows.push_back({{{j + 1, Decimal::fromInteger(1)}}, Relation::LessEqual, Decimal()});
+        const std::optional<explain::WholePoint> p = explain::solveWhole(rows, objective);
+        if (!p || !better(*p)) continue;
+        std::vector<int> used;
+        for (int j = 0; j < n; ++j)
+            if (p->parts[size_t(j)] > 0) used.push_back(j);
+        if (int(used.size()) <= model.maxLots) {
+            best = p;
+            if (objective.empty()) break;
+            continue;
+        }
+        for (int j : used)
+            open.push_back(out | (std::uint64_t(1) << j));
+    }
+    return best;
 }
 
 Explanation ExplainNoScheme(const QList<Mei>& lots, const PanelTexts& texts) {
@@ -190,9 +279,10 @@ Explanation ExplainNoScheme(const QList<Mei>& lots, const PanelTexts& texts) {
     if (lots.isEmpty()) return e;
     const Builder b(lots, texts);
     const std::vector<Condition> all = RunConditions(lots, texts);
-    const auto whole = [&b](const std::vector<Condition>& set) { return explain::wholeFeasible(b.rows(set)); };
+    const auto whole = [&b](const std::vector<Condition>& set) { return SolveRun(b.rows(set)).has_value(); };
+    // Leaves the cap out: fractional parts are only the cheap first filter.
     const auto continuous = [&b](const std::vector<Condition>& set) {
-        return explain::continuousFeasible(b.rows(set));
+        return explain::continuousFeasible(b.rows(set).rows);
     };
 
     e.blendExists = whole(all);
@@ -217,7 +307,7 @@ Explanation ExplainNoScheme(const QList<Mei>& lots, const PanelTexts& texts) {
         advice.index = c.at;
         advice.lower = PanelIndices()[size_t(c.at)].lowerLimit;
         // The least (or, for a floor, the greatest) value of the index over blends meeting everything else.
-        const auto best = explain::solveWhole(b.rows(without(all, c)), b.indexTerms(c.at, advice.lower));
+        const auto best = SolveRun(b.rows(without(all, c)), b.indexTerms(c.at, advice.lower));
         if (best) {
             const std::int64_t total = cents(best->objective); // cents x parts
             advice.tightest =
@@ -252,6 +342,20 @@ QString ConditionText(const Condition& c, const QList<Mei>& lots, const PanelTex
             .arg(name, GeneralNumberText(c.at < lots.size() ? lots[c.at].Kucun : 0.0), texts.tonnes);
     case Condition::Kind::MustUse:
         return name + QStringLiteral("必选");
+    case Condition::Kind::OtherSide: {
+        const PanelIndex& idx = PanelIndices()[size_t(c.at)];
+        return QString::fromUtf16(idx.summaryLabel) + (idx.lowerLimit ? QStringLiteral("<=") : QStringLiteral(">=")) +
+               texts.advanced.otherSide[size_t(c.at)];
+    }
+    case Condition::Kind::ShareMin:
+    case Condition::Kind::ShareMax: {
+        const ShareLimit* share = texts.advanced.shareFor(name);
+        if (!share) return name;
+        return c.kind == Condition::Kind::ShareMin ? name + QStringLiteral(">=") + share->min + u'%'
+                                                   : name + QStringLiteral("<=") + share->max + u'%';
+    }
+    case Condition::Kind::MaxLots:
+        return QStringLiteral("最多") + texts.advanced.maxLots + QStringLiteral("种");
     }
     return {};
 }

@@ -30,12 +30,12 @@ struct Blend {
     std::vector<std::int64_t> parts;
 };
 
-// The cheapest whole-part blend of `rows` at the given prices, priced exactly in integer cents.
-std::optional<Blend> cheapest(const explain::Rows& rows, const std::vector<std::int64_t>& cents) {
+// The cheapest whole-part blend of the model at the given prices, priced exactly in integer cents.
+std::optional<Blend> cheapest(const RunModel& model, const std::vector<std::int64_t>& cents) {
     std::vector<Term> objective;
     for (size_t j = 0; j < cents.size(); ++j)
         objective.push_back({int(j) + 1, Decimal::fromInteger(cents[j])});
-    const std::optional<explain::WholePoint> p = explain::solveWhole(rows, objective);
+    const std::optional<explain::WholePoint> p = SolveRun(model, objective);
     if (!p) return std::nullopt;
     Blend b{0, p->parts};
     for (size_t j = 0; j < cents.size(); ++j)
@@ -52,9 +52,9 @@ std::vector<std::int64_t> priceCents(const QList<Mei>& lots) {
 
 } // namespace
 
-std::optional<std::int64_t> CheapestCost(const QList<Mei>& lots, const PanelTexts& texts) {
+std::optional<std::int64_t> CheapestCost(const QList<Mei>& lots, const PanelTexts& texts, bool singleLotSeen) {
     if (lots.isEmpty()) return std::nullopt;
-    const std::optional<Blend> b = cheapest(RunRows(lots, texts), priceCents(lots));
+    const std::optional<Blend> b = cheapest(RunRows(lots, texts, singleLotSeen), priceCents(lots));
     if (!b) return std::nullopt;
     return b->cost;
 }
@@ -64,11 +64,12 @@ BreakEven BreakEvenPrice(const QList<Mei>& lots, const PanelTexts& texts, const 
     QList<Mei> all = lots;
     all << offer;
     const int v = int(all.size()); // the offer's variable
-    const explain::Rows base = RunRows(all, texts);
+    // No run history here, so no difference row: the question is about a fresh run's k = 100.
+    const RunModel base = RunRows(all, texts);
     std::vector<std::int64_t> cents = priceCents(all);
-    explain::Rows without = base, with = base;
-    without.rows.push_back({{{v, Decimal::fromInteger(1)}}, Relation::LessEqual, Decimal::fromInteger(0)});
-    with.rows.push_back({{{v, Decimal::fromInteger(1)}}, Relation::GreaterEqual, Decimal::fromInteger(1)});
+    RunModel without = base, with = base;
+    without.rows.rows.push_back({{{v, Decimal::fromInteger(1)}}, Relation::LessEqual, Decimal::fromInteger(0)});
+    with.rows.rows.push_back({{{v, Decimal::fromInteger(1)}}, Relation::GreaterEqual, Decimal::fromInteger(1)});
     const std::int64_t asked = cents.back();
     const auto at = [&](std::int64_t price) {
         cents.back() = price;
@@ -152,9 +153,9 @@ std::int64_t LimitStepCents(int index) {
     }
 }
 
-std::vector<LimitPrice> LimitPrices(const QList<Mei>& lots, const PanelTexts& texts) {
+std::vector<LimitPrice> LimitPrices(const QList<Mei>& lots, const PanelTexts& texts, bool singleLotSeen) {
     std::vector<LimitPrice> out;
-    const std::optional<std::int64_t> base = CheapestCost(lots, texts);
+    const std::optional<std::int64_t> base = CheapestCost(lots, texts, singleLotSeen);
     for (int x = 0; x < kIndexCount; ++x) {
         if (texts.target(x).isEmpty()) continue;
         LimitPrice p;
@@ -164,7 +165,7 @@ std::vector<LimitPrice> LimitPrices(const QList<Mei>& lots, const PanelTexts& te
         const auto costWith = [&](std::int64_t moved) {
             PanelTexts t = texts;
             t.target(x) = QString::number(double(moved) / 100.0, 'f', 2);
-            return CheapestCost(lots, t);
+            return CheapestCost(lots, t, singleLotSeen);
         };
         const std::int64_t step = LimitStepCents(x) * (p.lower ? -1 : 1);
         if (base) {

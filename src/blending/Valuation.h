@@ -12,7 +12,8 @@
 namespace vestrel {
 
 // The cheapest blend's cost at k = 100 in cents x parts (cents per tonne times 100), or nothing without a blend.
-std::optional<std::int64_t> CheapestCost(const QList<Mei>& lots, const PanelTexts& texts);
+// Every condition of a run counts, the "高级指标" limits included; singleLotSeen adds the run's difference row.
+std::optional<std::int64_t> CheapestCost(const QList<Mei>& lots, const PanelTexts& texts, bool singleLotSeen = false);
 
 struct BreakEven {
     bool enters = false;         // some price from 0 up brings it into the cheapest blend
@@ -43,7 +44,7 @@ struct LimitPrice {
 };
 
 // Every targeted limit, in index order.
-std::vector<LimitPrice> LimitPrices(const QList<Mei>& lots, const PanelTexts& texts);
+std::vector<LimitPrice> LimitPrices(const QList<Mei>& lots, const PanelTexts& texts, bool singleLotSeen = false);
 // "12.34" or "—".
 QString LimitPriceText(const std::optional<double>& yuanPerTonne);
 

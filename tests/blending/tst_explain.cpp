@@ -40,6 +40,19 @@ struct Oracle {
             return c(texts.tonnes.toDouble()) * x[size_t(cond.at)] <= c(lots[cond.at].Kucun) * 100;
         case Condition::Kind::MustUse:
             return x[size_t(cond.at)] >= 1;
+        case Condition::Kind::OtherSide: {
+            std::int64_t sum = 0;
+            for (int j = 0; j < lots.size(); ++j)
+                sum += q(cond.at, j) * x[size_t(j)];
+            const std::int64_t limit = c(texts.advanced.otherSide[size_t(cond.at)].toDouble()) * 100;
+            return cond.at == CellFixedCarbon - CellSi ? sum <= limit : sum >= limit;
+        }
+        case Condition::Kind::ShareMin:
+            return x[size_t(cond.at)] * 100 >= c(texts.advanced.shareFor(lots[cond.at].MingCheng)->min.toDouble());
+        case Condition::Kind::ShareMax:
+            return x[size_t(cond.at)] * 100 <= c(texts.advanced.shareFor(lots[cond.at].MingCheng)->max.toDouble());
+        case Condition::Kind::MaxLots:
+            return std::count_if(x.begin(), x.end(), [](int v) { return v > 0; }) <= texts.advanced.maxLots.toInt();
         }
         return false;
     }
@@ -116,6 +129,9 @@ Condition stock(int row) {
 }
 Condition mustUse(int row) {
     return {Condition::Kind::MustUse, row};
+}
+Condition shareMin(int row) {
+    return {Condition::Kind::ShareMin, row};
 }
 
 // Every answer of the explainer against the brute force: the conflict is infeasible and irreducible, each
@@ -218,6 +234,36 @@ private slots:
                                                 "硫分<=1 与 A的库存40吨(配150吨) 与 B的库存60吨(配150吨) 不能同时满足")
                                          << int(CellSulphur - CellSi) << std::optional<QString>(QStringLiteral("2.36"))
                                          << std::optional<QString>(QStringLiteral("100"));
+
+        // Only the dialog's limits stand in the way: the panel must not be told that a blend exists.
+        QTest::newRow("share bound") << PanelTexts(Panel()
+                                                       .lot(0, "A", "1000")
+                                                       .set(0, CellSulphur, "1")
+                                                       .lot(1, "B 2", "800")
+                                                       .set(1, CellSulphur, "3")
+                                                       .target(CellSulphur, "2")
+                                                       .share("B 2", "60", ""))
+                                     << std::vector<Condition>{limit(CellSulphur), shareMin(1)}
+                                     << QStringLiteral("硫分<=2 与 B 2>=60% 不能同时满足") << int(CellSulphur - CellSi)
+                                     << std::optional<QString>(QStringLiteral("2.2")) << std::optional<QString>();
+        // B may give 40 % to 50 %, but one lot alone meets only one of the limits.
+        QTest::newRow("cap on lots") << PanelTexts(Panel()
+                                                       .lot(0, "A", "1000")
+                                                       .set(0, CellSulphur, "1")
+                                                       .set(0, CellFixedCarbon, "80")
+                                                       .lot(1, "B", "800")
+                                                       .set(1, CellSulphur, "3")
+                                                       .set(1, CellFixedCarbon, "95")
+                                                       .target(CellSulphur, "2")
+                                                       .target(CellFixedCarbon, "86")
+                                                       .other(CellSulphur, "0.5")
+                                                       .maxLots("1"))
+                                     << std::vector<Condition>{limit(CellSulphur),
+                                                               limit(CellFixedCarbon),
+                                                               {Condition::Kind::MaxLots, 0}}
+                                     << QStringLiteral("硫分<=2 与 固定碳>=86 与 最多1种 不能同时满足")
+                                     << int(CellFixedCarbon - CellSi) << std::optional<QString>(QStringLiteral("80"))
+                                     << std::optional<QString>();
     }
 
     void crafted() {
@@ -255,6 +301,15 @@ private slots:
             if (p.texts.target(CellSulphur - CellSi).isEmpty()) p.target(CellSulphur, "4.5");
             if (rng.bounded(2)) p.tonnes(QString::number(20 + rng.bounded(150)));
             if (rng.bounded(3) == 0) p.mustUse(int(rng.bounded(n)));
+            // Half the rounds with the dialog's limits: whole per cent, so the oracle compares parts directly.
+            if (round % 2) {
+                if (rng.bounded(2)) p.other(CellSulphur, GeneralNumberText(double(rng.bounded(1, 500)) / 100.0));
+                const int j = int(rng.bounded(n));
+                const int lo = int(rng.bounded(60));
+                p.share(QString(QChar(u'A' + j)), rng.bounded(2) ? QString::number(lo) : QString(),
+                        rng.bounded(2) ? QString::number(lo + int(rng.bounded(40))) : QString());
+                if (rng.bounded(2)) p.maxLots(QString::number(1 + rng.bounded(n - 1)));
+            }
             checkAgainstOracle(p.texts);
             if (QTest::currentTestFailed()) qWarning() << "round" << round;
         }

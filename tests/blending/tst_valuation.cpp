@@ -1,4 +1,6 @@
+#include "blending/ModelText.h"
 #include "blending/Valuation.h"
+#include "solver/ModelSolver.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -21,15 +23,28 @@ struct Oracle {
     PanelTexts texts;
 
     bool holds(const std::vector<int>& x) const {
+        const AdvancedLimits& a = texts.advanced;
         for (int i = 0; i < kIndexCount; ++i) {
-            if (texts.target(i).isEmpty()) continue;
             std::int64_t sum = 0;
             for (int j = 0; j < lots.size(); ++j)
                 sum += c(lots[j].*CellMember(IndexCell(i))) * x[size_t(j)];
-            const std::int64_t limit = c(texts.target(i).toDouble()) * 100;
-            if (i == kCarbon ? sum < limit : sum > limit) return false;
+            const auto over = [&](const QString& limit) { return !limit.isEmpty() && sum > c(limit.toDouble()) * 100; };
+            const auto under = [&](const QString& limit) {
+                return !limit.isEmpty() && sum < c(limit.toDouble()) * 100;
+            };
+            if (i == kCarbon ? under(texts.target(i)) || over(a.otherSide[size_t(i)])
+                             : over(texts.target(i)) || under(a.otherSide[size_t(i)]))
+                return false;
         }
-        return true;
+        int used = 0;
+        for (int j = 0; j < lots.size(); ++j) {
+            used += x[size_t(j)] > 0;
+            if (const ShareLimit* share = a.shareFor(lots[j].MingCheng)) {
+                if (!share->min.isEmpty() && x[size_t(j)] < share->min.toInt()) return false;
+                if (!share->max.isEmpty() && x[size_t(j)] > share->max.toInt()) return false;
+            }
+        }
+        return a.maxLots.isEmpty() || used <= a.maxLots.toInt();
     }
     void forEach(const std::function<void(const std::vector<int>&, std::int64_t)>& f) const {
         const int n = int(lots.size());
@@ -71,12 +86,20 @@ Mei lot(QRandomGenerator& rng, int j) {
     return m;
 }
 
-PanelTexts limits(const QString& s, const QString& a, const QString& fc) {
+PanelTexts limits(const QString& s, const QString& a, const QString& fc, bool advanced = false) {
     PanelTexts t;
     t.target(kSulphur) = s;
     t.target(kAsh) = a;
     t.target(kCarbon) = fc;
     t.target(kSi) = QStringLiteral("0.05");
+    if (advanced) {
+        // Whole per cent, so the oracle can compare parts of 100 directly.
+        t.advanced.otherSide[size_t(kSulphur)] = QStringLiteral("1.6");
+        t.advanced.otherSide[size_t(kCarbon)] = QStringLiteral("88.5");
+        t.advanced.shares = {{QStringLiteral("焦0"), QStringLiteral("15"), QStringLiteral("70")},
+                             {QStringLiteral("焦2"), {}, QStringLiteral("60")}};
+        t.advanced.maxLots = QStringLiteral("2");
+    }
     return t;
 }
 
@@ -88,14 +111,18 @@ private slots:
     void breakEvenMatchesBruteForce_data() {
         QTest::addColumn<int>("seed");
         QTest::addColumn<int>("others");
+        QTest::addColumn<bool>("advanced");
         for (int seed = 1; seed <= 16; ++seed)
-            QTest::addRow("seed %d", seed) << seed << 1 + seed % 2;
+            QTest::addRow("seed %d", seed) << seed << 1 + seed % 2 << false;
+        for (int seed = 1; seed <= 12; ++seed)
+            QTest::addRow("advanced, seed %d", seed) << seed << 2 << true;
     }
     void breakEvenMatchesBruteForce() {
         QFETCH(int, seed);
         QFETCH(int, others);
+        QFETCH(bool, advanced);
         QRandomGenerator rng{quint32(seed)};
-        Oracle o{{}, limits(QStringLiteral("2.5"), QStringLiteral("0.5"), QStringLiteral("86"))};
+        Oracle o{{}, limits(QStringLiteral("2.5"), QStringLiteral("0.5"), QStringLiteral("86"), advanced)};
         for (int j = 0; j <= others; ++j)
             o.lots << lot(rng, j);
         const Mei offer = o.lots.takeLast();
@@ -165,13 +192,17 @@ private slots:
 
     void limitPricesMatchBruteForce_data() {
         QTest::addColumn<int>("seed");
+        QTest::addColumn<bool>("advanced");
         for (int seed = 1; seed <= 10; ++seed)
-            QTest::addRow("seed %d", seed) << seed;
+            QTest::addRow("seed %d", seed) << seed << false;
+        for (int seed = 1; seed <= 6; ++seed)
+            QTest::addRow("advanced, seed %d", seed) << seed << true;
     }
     void limitPricesMatchBruteForce() {
         QFETCH(int, seed);
+        QFETCH(bool, advanced);
         QRandomGenerator rng(quint32(seed + 100));
-        Oracle o{{}, limits(QStringLiteral("2.2"), QStringLiteral("0.45"), QStringLiteral("86.5"))};
+        Oracle o{{}, limits(QStringLiteral("2.2"), QStringLiteral("0.45"), QStringLiteral("86.5"), advanced)};
         for (int j = 0; j < 3; ++j)
             o.lots << lot(rng, j);
         const std::vector<LimitPrice> prices = LimitPrices(o.lots, o.texts);
@@ -192,6 +223,30 @@ private slots:
             QCOMPARE(LimitPriceText(p.loosen), expect(moved(step), true));
             QCOMPARE(LimitPriceText(p.tighten), expect(moved(-step), false));
         }
+    }
+
+    // The rows valuation solves are the run's model at k = 100: the solver's answer to the model text is the
+    // same cheapest cost, with the "高级指标" limits and with the difference row.
+    void runRowsMatchModelText_data() {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<bool>("singleLotSeen");
+        for (int seed = 1; seed <= 8; ++seed)
+            QTest::addRow("seed %d", seed) << seed << (seed % 2 == 0);
+    }
+    void runRowsMatchModelText() {
+        QFETCH(int, seed);
+        QFETCH(bool, singleLotSeen);
+        QRandomGenerator rng(quint32(seed + 200));
+        PanelTexts t = limits(QStringLiteral("2.6"), QStringLiteral("0.6"), QStringLiteral("85"), true);
+        t.advanced.maxLots = QString::number(2 + seed % 3);
+        QList<Mei> lots;
+        for (int j = 0; j < 5; ++j)
+            lots << lot(rng, j);
+        const std::optional<std::vector<double>> solved =
+            solver::solveModelText(BuildModelText(lots, 100, t, singleLotSeen).toUtf8());
+        const std::optional<std::int64_t> cost = CheapestCost(lots, t, singleLotSeen);
+        QCOMPARE(cost.has_value(), solved.has_value());
+        if (cost) QCOMPARE(*cost, c(solved->back()));
     }
 };
 

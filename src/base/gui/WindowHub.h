@@ -41,6 +41,8 @@ void calculatorSetTxtValue(const QList<Mei>& lots);
 void panelSetTxtValue(const QList<Mei>& lots);
 // "评估报价" of a catalogue lot against the main window's panel.
 void showBreakEvenOfLot(qint32 meiId);
+// "新报价…": the window for an offer typed in, valued against the main window's panel.
+void showOfferWindow();
 
 // History (history): frmLishi.
 QWidget* historyWindow(bool* loadedNow = nullptr); // loads it if needed; does not show it

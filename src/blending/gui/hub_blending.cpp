@@ -3,6 +3,7 @@
 #include "blending/PanelTexts.h"
 #include "blending/gui/Baojia.h"
 #include "blending/gui/BlendingPanel.h"
+#include "blending/gui/frmBaojia.h"
 #include "blending/gui/frmSelect.h"
 
 #include <QWidget>
@@ -11,6 +12,7 @@ namespace vestrel::hub {
 
 namespace {
 SingleWindow<frmSelect> g_select;
+SingleWindow<frmBaojia> g_offer;
 } // namespace
 
 void panelSetTxtValue(const QList<Mei>& lots) {
@@ -36,6 +38,10 @@ void showSelectDialog(GridHost caller) {
 
 void showBreakEvenOfLot(qint32 meiId) {
     ShowBreakEvenOfLot(meiId);
+}
+
+void showOfferWindow() {
+    bringForward(g_offer.obtain());
 }
 
 } // namespace vestrel::hub

@@ -62,6 +62,8 @@ frmKucun::frmKucun(QWidget* parent) : QWidget(parent, Qt::Window), m_layout(Cata
                         if (ok) hub::showBreakEvenOfLot(id);
                     })
         ->setObjectName(QStringLiteral("Toolbar1_baojia"));
+    m_toolbar->addAction(QStringLiteral("新报价…"), this, [] { hub::showOfferWindow(); })
+        ->setObjectName(QStringLiteral("Toolbar1_xinbaojia"));
 
     m_search = new QFrame(this);
     m_search->setObjectName(QStringLiteral("Picture1"));
