@@ -11,6 +11,7 @@
 #include "calculator/gui/frmTest.h"
 #include "catalogue/DaoFunction.h"
 #include "data/Dbconnection.h"
+#include "data/IndexTable.h"
 #include "history/gui/frmLishi.h"
 
 #include <QApplication>
@@ -132,6 +133,19 @@ int main(int argc, char* argv[]) {
 
     hub::showCatalogueWindow();
     ok = save(topLevel(QStringLiteral("frmKucun")), out.filePath(QStringLiteral("catalogue-%1.png").arg(dpi))) && ok;
+
+    // An offer typed in and valued against the main window's panel.
+    hub::showOfferWindow();
+    if (QWidget* offer = topLevel(QStringLiteral("frmBaojia"))) {
+        const Lot& typed = kLots[5];
+        offer->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("新到抚顺焦"));
+        for (int x = 0; x < kIndexCount; ++x)
+            offer->findChild<QLineEdit*>(QLatin1String(IndexTable()[size_t(x)].entryBox))
+                ->setText(QString::number(typed.values[x]));
+        offer->findChild<QLineEdit*>(QStringLiteral("txtJiage"))->setText(QStringLiteral("2350"));
+        offer->findChild<QPushButton*>(QStringLiteral("cmdJisuan"))->click();
+    }
+    ok = save(topLevel(QStringLiteral("frmBaojia")), out.filePath(QStringLiteral("offer-%1.png").arg(dpi))) && ok;
 
     hub::showCalculator();
     auto* calculator = qobject_cast<frmTest*>(topLevel(QStringLiteral("frmTest")));
