@@ -159,10 +159,11 @@ private:
 } // namespace
 
 DbResult<StoredSet> LoadStoredSet(qint64 setId) {
-    if (DbStatus opened = OpenDb(); !opened) return DbError{opened.error()};
+    const DbSession session;
+    if (!session.ok()) return DbError{session.error()};
     StoredSet set;
     set.id = setId;
-    QSqlQuery q(Conn());
+    QSqlQuery q(session.db());
     if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
     q.addBindValue(setId);
     if (!q.exec()) return Failed(q);
@@ -253,8 +254,9 @@ RepriceOutcome RepriceSet(const StoredSet& set) {
     state.PanelLots = ReadGridLots(state.texts);
     out.run = RunOptimisation(state);
     if (out.run.kind == RunOutcome::Kind::Stored) {
-        QSqlQuery q(Conn());
-        DbStatus marked = OpenDb();
+        const DbSession session;
+        DbStatus marked = session.ok() ? DbStatus{} : DbStatus{DbError{session.error()}};
+        QSqlQuery q(session.db());
         if (marked && !q.prepare(QStringLiteral("UPDATE Lishi_fangan SET xinxi=xinxi || ? WHERE id=?")))
             marked = Failed(q);
         if (marked) {

@@ -28,7 +28,7 @@ struct StoredSet {
     std::vector<StoredScheme> schemes; // cheapest first
 };
 
-// Opens the database and leaves it open; nothing when the set is gone (no reason given) or the database fails.
+// Nothing when the set is gone (no reason given) or the database fails.
 DbResult<StoredSet> LoadStoredSet(qint64 setId);
 
 // The panel a set was run from, as far as its summary keeps it: lots, limits, tonnes and must-use lots.

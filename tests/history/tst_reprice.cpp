@@ -78,8 +78,10 @@ private slots:
         QCOMPARE(int(run.kind), int(RunOutcome::Kind::Stored));
         const std::optional<StoredSet> set = LoadStoredSet(run.setId);
         QVERIFY(set);
-        QVERIFY(QSqlQuery(Conn()).exec("CREATE TRIGGER no_mark BEFORE UPDATE ON Lishi_fangan "
-                                       "BEGIN SELECT RAISE(ABORT, 'marks refused'); END"));
+        const DbSession session;
+        QVERIFY(QSqlQuery(session.db())
+                    .exec("CREATE TRIGGER no_mark BEFORE UPDATE ON Lishi_fangan "
+                          "BEGIN SELECT RAISE(ABORT, 'marks refused'); END"));
         const RepriceOutcome out = RepriceSet(*set);
         QCOMPARE(int(out.run.kind), int(RunOutcome::Kind::Stored));
         QVERIFY2(out.run.message.contains("marks refused"), qPrintable(out.run.message));
