@@ -8,6 +8,13 @@
 #include <limits>
 #include <numeric>
 
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64)
+#include <immintrin.h>
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
+#endif
+
 namespace vestrel::solver {
 
 namespace {
@@ -33,6 +40,30 @@ constexpr int kCutRounds = 2;
 constexpr int kCutsPerRound = 4;
 constexpr std::int64_t kCutDenominator = std::int64_t(1) << 16;
 constexpr std::size_t kMaxRememberedOptima = 1000;
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+__attribute__((target("avx"))) void zeroUpperHalves() {
+    _mm256_zeroupper();
+}
+#endif
+
+// Code elsewhere in the process (string and memory routines of the C library, file and database work) can
+// leave the upper halves of the 256-bit vector registers in use. Until they are cleared, every SSE instruction
+// of the search carries a dependency on them and the search runs about 1.5 times slower, depending only on
+// what ran before. Clearing them costs one instruction per model.
+void clearUpperVectorHalves() {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx")) zeroUpperHalves();
+#elif defined(_M_X64) && defined(_MSC_VER) && !defined(__clang__)
+    static const bool avx = [] {
+        int regs[4];
+        __cpuid(regs, 1);
+        const bool osSaves = (regs[2] & (1 << 27)) != 0, hasAvx = (regs[2] & (1 << 28)) != 0;
+        return osSaves && hasAvx && (_xgetbv(0) & 6) == 6;
+    }();
+    if (avx) _mm256_zeroupper();
+#endif
+}
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) { // b > 0
     const std::int64_t q = a / b;
@@ -977,6 +1008,7 @@ bool MilpProblem::isExact() const {
 }
 
 MilpResult ExactEngine::solve(const MilpProblem& problem) {
+    clearUpperVectorHalves();
     IntModel model;
     const Prep prep = presolve(problem, model);
     if (prep == Prep::OtherShape) {
