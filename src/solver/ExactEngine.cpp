@@ -47,10 +47,10 @@ __attribute__((target("avx"))) void zeroUpperHalves() {
 }
 #endif
 
-// Code elsewhere in the process (string and memory routines of the C library, file and database work) can
-// leave the upper halves of the 256-bit vector registers in use. Until they are cleared, every SSE instruction
-// of the search carries a dependency on them and the search runs about 1.5 times slower, depending only on
-// what ran before. Clearing them costs one instruction per model.
+// Work elsewhere in the process (the run's database calls do) can leave the upper halves of the 256-bit vector
+// registers marked in use. Until they are cleared, the processor makes every SSE instruction of the search
+// depend on them and the same search runs about 1.5 times slower, depending only on what ran before. Clearing
+// them costs one instruction per model.
 void clearUpperVectorHalves() {
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
     if (__builtin_cpu_supports("avx")) zeroUpperHalves();
