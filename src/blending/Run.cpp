@@ -9,6 +9,7 @@
 #include "blending/Validation.h"
 #include "catalogue/Mei.h"
 #include "data/Dbconnection.h"
+#include "solver/CpuState.h"
 #include "solver/SolverCalls.h"
 
 #include <QDir>
@@ -226,6 +227,7 @@ RunOutcome RunOptimisation(PanelState& state, const RunProgress& progress) {
     removeModelFile(modelPath); // whatever an earlier run left there; each k then overwrites the file in place
     for (int k = kFirstK; k <= kLastK; ++k) {
         if (cancelled(k - kFirstK)) return {RunOutcome::Kind::Cancelled, 0, QString()};
+        solver::ClearUpperVectorHalves(); // the last scheme's database write may have left them in use
         const QString path = WriteModelFile(model, k, state.SingleLotSeen);
         if (path.isEmpty())
             return failure(

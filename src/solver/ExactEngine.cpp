@@ -1,5 +1,6 @@
 #include "solver/ExactEngine.h"
 
+#include "solver/CpuState.h"
 #include "solver/DualSimplex.h"
 
 #include <algorithm>
@@ -7,13 +8,6 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-
-#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64)
-#include <immintrin.h>
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
-#endif
 
 namespace vestrel::solver {
 
@@ -40,30 +34,6 @@ constexpr int kCutRounds = 2;
 constexpr int kCutsPerRound = 4;
 constexpr std::int64_t kCutDenominator = std::int64_t(1) << 16;
 constexpr std::size_t kMaxRememberedOptima = 1000;
-
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-__attribute__((target("avx"))) void zeroUpperHalves() {
-    _mm256_zeroupper();
-}
-#endif
-
-// Work elsewhere in the process (the run's database calls do) can leave the upper halves of the 256-bit vector
-// registers marked in use. Until they are cleared, the processor makes every SSE instruction of the search
-// depend on them and the same search runs about 1.5 times slower, depending only on what ran before. Clearing
-// them costs one instruction per model.
-void clearUpperVectorHalves() {
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-    if (__builtin_cpu_supports("avx")) zeroUpperHalves();
-#elif defined(_M_X64) && defined(_MSC_VER) && !defined(__clang__)
-    static const bool avx = [] {
-        int regs[4];
-        __cpuid(regs, 1);
-        const bool osSaves = (regs[2] & (1 << 27)) != 0, hasAvx = (regs[2] & (1 << 28)) != 0;
-        return osSaves && hasAvx && (_xgetbv(0) & 6) == 6;
-    }();
-    if (avx) _mm256_zeroupper();
-#endif
-}
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) { // b > 0
     const std::int64_t q = a / b;
@@ -1008,7 +978,7 @@ bool MilpProblem::isExact() const {
 }
 
 MilpResult ExactEngine::solve(const MilpProblem& problem) {
-    clearUpperVectorHalves();
+    ClearUpperVectorHalves();
     IntModel model;
     const Prep prep = presolve(problem, model);
     if (prep == Prep::OtherShape) {

@@ -1,5 +1,7 @@
 #include "solver/MilpEngine.h"
 
+#include "solver/CpuState.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -135,6 +137,7 @@ bool columnsBounded(const MilpProblem& problem, double limit) {
 } // namespace
 
 MilpResult GlpkEngine::solve(const MilpProblem& problem) {
+    ClearUpperVectorHalves();
     if (!isWellFormed(problem)) return {MilpStatus::Failed, {}};
     // GLPK takes 1-based arrays.
     std::vector<std::vector<int>> indices;
