@@ -13,6 +13,7 @@
 #include "data/Dbconnection.h"
 #include "data/IndexTable.h"
 #include "history/gui/frmLishi.h"
+#include "lists/gui/ReportListView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -130,6 +131,18 @@ int main(int argc, char* argv[]) {
         });
     }
     ok = save(topLevel(QStringLiteral("frmLishi")), out.filePath(QStringLiteral("history-%1.png").arg(dpi))) && ok;
+
+    // The first and the last run side by side.
+    if (auto* history = qobject_cast<frmLishi*>(topLevel(QStringLiteral("frmLishi")))) {
+        ReportListView* left = history->findChild<ReportListView*>(QStringLiteral("lsvLeft"));
+        left->selectOnlyRow(0);
+        left->selectionModel()->select(left->model()->index(2, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (auto* compare = history->findChild<QAction*>(QStringLiteral("Toolbar1_bijiao"))) compare->trigger();
+        ok = save(history->findChild<QWidget*>(QStringLiteral("frmBijiao")),
+                  out.filePath(QStringLiteral("compare-%1.png").arg(dpi))) &&
+             ok;
+    }
 
     hub::showCatalogueWindow();
     ok = save(topLevel(QStringLiteral("frmKucun")), out.filePath(QStringLiteral("catalogue-%1.png").arg(dpi))) && ok;

@@ -13,6 +13,8 @@ namespace vestrel {
 
 namespace {
 
+constexpr int kFirstLotsColumn = 4;
+
 QString schemeText(const StoredSet& set, const std::optional<StoredScheme>& s) {
     if (!s) return QStringLiteral("无方案");
     QStringList parts;
@@ -48,11 +50,20 @@ frmBijiao::frmBijiao(const StoredSet& a, const StoredSet& b, QWidget* parent)
                                 QString::number(r.difference, 'f', 2),
                                 r.lotsA.join(u'、'),
                                 r.lotsB.join(u'、')};
-        for (int c = 0; c < cells.size(); ++c)
-            table->setItem(row, c, new QTableWidgetItem(cells[c]));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c >= kFirstLotsColumn) item->setToolTip(cells[c]); // a long list is cut at the column's edge
+            table->setItem(row, c, item);
+        }
         ++row;
     }
-    table->horizontalHeader()->setStretchLastSection(true);
+    // The numbers as wide as they need, the two lists of lots sharing the rest; one line a row.
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setWordWrap(false);
+    for (int c = 0; c < kFirstLotsColumn; ++c)
+        table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c = kFirstLotsColumn; c < table->columnCount(); ++c)
+        table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
 
     auto* cheapest =
         new QLabel(schemeText(a, m_comparison.cheapestA) + u'\n' + schemeText(b, m_comparison.cheapestB), this);
@@ -60,7 +71,7 @@ frmBijiao::frmBijiao(const StoredSet& a, const StoredSet& b, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table);
     layout->addWidget(cheapest);
-    OpenAtSize(this, ListScale().toPixels(QSize(9600, 6000)));
+    OpenAtSize(this, ListScale().toPixels(QSize(12000, 6000)));
 }
 
 } // namespace vestrel
