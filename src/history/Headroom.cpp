@@ -3,7 +3,6 @@
 #include "blending/BlendingTexts.h"
 #include "data/Dbconnection.h"
 
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
@@ -15,29 +14,6 @@ namespace {
 constexpr double kNearShare = 0.02;
 
 } // namespace
-
-std::vector<SetLimit> LimitsOfSummary(const QString& summary) {
-    QStringList labels;
-    for (const PanelIndex& idx : PanelIndices())
-        labels << QRegularExpression::escape(QString::fromUtf16(idx.summaryLabel));
-    static const QRegularExpression segment(QStringLiteral("(?:^|\\s)(%1)(<=|=>)(\\S+)").arg(labels.join(u'|')));
-    std::vector<SetLimit> out;
-    auto it = segment.globalMatch(summary);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        bool ok = false;
-        const double value = m.captured(3).toDouble(&ok);
-        if (!ok) continue;
-        for (int x = 0; x < kIndexCount; ++x) {
-            const PanelIndex& idx = PanelIndices()[size_t(x)];
-            if (QString::fromUtf16(idx.summaryLabel) != m.captured(1)) continue;
-            if (idx.lowerLimit != (m.captured(2) == QLatin1String("=>"))) break;
-            out.push_back({x, idx.lowerLimit, value});
-            break;
-        }
-    }
-    return out;
-}
 
 Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, const std::vector<SetLimit>& limits) {
     Headroom h;
@@ -104,7 +80,10 @@ DbResult<Headroom> LoadHeadroom(qint64 schemeId) {
             m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
         lots << m;
     }
-    return SchemeHeadroom(lots, parts, LimitsOfSummary(summary));
+    QStringList names;
+    for (const Mei& m : lots)
+        names << m.MingCheng;
+    return SchemeHeadroom(lots, parts, LimitsOfSummary(summary, names));
 }
 
 } // namespace vestrel

@@ -4,6 +4,7 @@
 
 #include "catalogue/Mei.h"
 #include "data/DbResult.h"
+#include "history/SetSummary.h"
 
 #include <QList>
 #include <QString>
@@ -12,15 +13,6 @@
 #include <vector>
 
 namespace vestrel {
-
-struct SetLimit {
-    int index = 0;      // as PanelTexts::targets
-    bool lower = false; // fixed carbon
-    double value = 0;
-};
-
-// A set keeps its limits only in its summary line ("硫分<=2.5 固定碳=>85 "): the segments it can read back.
-std::vector<SetLimit> LimitsOfSummary(const QString& summary);
 
 struct HeadroomBar {
     enum class State { Inside, Near, Binding, Outside };

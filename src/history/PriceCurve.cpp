@@ -4,7 +4,6 @@
 #include "blending/PanelTexts.h"
 #include "data/Dbconnection.h"
 
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
@@ -52,15 +51,6 @@ std::optional<double> CheapestContinuousBlend(const QList<Mei>& lots, const std:
     return explain::continuousMinimum(rows, price);
 }
 
-std::optional<double> TonnesOfSummary(const QString& summary) {
-    static const QRegularExpression tonnes(QStringLiteral(" 配(\\S+)吨"));
-    const QRegularExpressionMatch m = tonnes.match(summary);
-    if (!m.hasMatch()) return std::nullopt;
-    bool ok = false;
-    const double v = m.captured(1).toDouble(&ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
-}
-
 DbResult<PriceCurve> LoadPriceCurve(qint64 setId) {
     const DbSession session;
     if (!session.ok()) return DbError{session.error()};
@@ -92,13 +82,17 @@ DbResult<PriceCurve> LoadPriceCurve(qint64 setId) {
     if (!q.exec()) return Failed(q);
     while (q.next()) {
         Mei m;
+        m.MingCheng = q.value(QStringLiteral("Name")).toString();
         for (const QualityIndex& idx : QualityIndices())
             m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
         m.Kucun = q.value(QStringLiteral("kucun")).toDouble();
         m.JiaGe = q.value(QStringLiteral("JiaGe")).toDouble();
         lots << m;
     }
-    curve.continuous = CheapestContinuousBlend(lots, LimitsOfSummary(summary), TonnesOfSummary(summary));
+    QStringList names;
+    for (const Mei& m : lots)
+        names << m.MingCheng;
+    curve.continuous = CheapestContinuousBlend(lots, LimitsOfSummary(summary, names), TonnesOfSummary(summary, names));
     return curve;
 }
 

@@ -26,9 +26,6 @@ struct PriceCurve {
 std::optional<double> CheapestContinuousBlend(const QList<Mei>& lots, const std::vector<SetLimit>& limits,
                                               std::optional<double> tonnes);
 
-// The tonnes of a summary line (" 配50吨"), if it asked for any.
-std::optional<double> TonnesOfSummary(const QString& summary);
-
 // Reads the set's schemes, lots and summary; nothing on failure, with no reason given when the set is gone.
 DbResult<PriceCurve> LoadPriceCurve(qint64 setId);
 

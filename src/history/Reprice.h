@@ -6,6 +6,7 @@
 #include "blending/Valuation.h"
 #include "catalogue/Mei.h"
 #include "data/DbResult.h"
+#include "history/SetSummary.h"
 
 #include <QList>
 #include <QString>
@@ -41,8 +42,6 @@ struct RepriceOutcome {
     RunOutcome run;
     QStringList missing; // lots no longer in the catalogue: they kept their stored values
 };
-
-constexpr char16_t kRepricedMark[] = u"（按当前价格重算）";
 
 // Runs the set again with the catalogue's values of its lots (by name) and stores it as a new set whose summary
 // ends with "（按当前价格重算）".

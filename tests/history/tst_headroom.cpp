@@ -28,21 +28,34 @@ private slots:
     void limitsOfSummary_data() {
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("limits"); // index:value, lower marked with "+"
+        QTest::addColumn<QString>("names");  // the set's lots, "|" between
         QTest::newRow("sulphur, tonnes, must-use") << "硫分<=2.5  配50吨 B必选"
-                                                   << "3:2.5";
+                                                   << "3:2.5"
+                                                   << "A|B";
         QTest::newRow("moisture and fixed carbon") << "全水<=8 固定碳=>85 "
-                                                   << "1:8 8:85+";
+                                                   << "1:8 8:85+"
+                                                   << "";
         QTest::newRow("trace elements") << "硅<=0.05 钠<=0.01 "
-                                        << "0:0.05 11:0.01";
+                                        << "0:0.05 11:0.01"
+                                        << "";
         QTest::newRow("a lot named like a limit") << "灰分<=12  配9吨 硫分<=1必选"
-                                                  << "4:12";
+                                                  << "4:12"
+                                                  << "硫分<=1";
+        QTest::newRow("a name holding a limit and a blank") << "灰分<=12  配9吨 甲 硫分<=1 乙必选"
+                                                            << "4:12"
+                                                            << "甲 硫分<=1 乙|丙";
+        QTest::newRow("summary order, other sides apart") << "全水<=8 硫分<=2.5 硅<=0.05  硫分>=1 最多2种"
+                                                          << "1:8 3:2.5 0:0.05"
+                                                          << "";
         QTest::newRow("nothing readable") << "硫分<=abc "
+                                          << ""
                                           << "";
     }
     void limitsOfSummary() {
         QFETCH(QString, summary);
+        QFETCH(QString, names);
         QStringList got;
-        for (const SetLimit& l : LimitsOfSummary(summary))
+        for (const SetLimit& l : LimitsOfSummary(summary, names.split(u'|', Qt::SkipEmptyParts)))
             got << QStringLiteral("%1:%2%3").arg(l.index).arg(l.value).arg(l.lower ? "+" : "");
         QTEST(got.join(' '), "limits");
     }
