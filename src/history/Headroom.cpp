@@ -1,9 +1,8 @@
 #include "history/Headroom.h"
 
 #include "blending/BlendingTexts.h"
-#include "data/Dbconnection.h"
+#include "history/StoredSet.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
 
@@ -51,39 +50,12 @@ Headroom SchemeHeadroom(const QList<Mei>& lots, std::span<const double> parts, c
 }
 
 DbResult<Headroom> LoadHeadroom(qint64 schemeId) {
-    const DbSession session;
-    if (!session.ok()) return DbError{session.error()};
-    QSqlQuery q(session.db());
-    q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE id=?"));
-    q.addBindValue(schemeId);
-    if (!q.exec()) return Failed(q);
-    if (!q.next()) return DbError{}; // gone: nothing to add
-    const qint64 setId = q.value(QStringLiteral("followid")).toLongLong();
-    std::vector<double> parts;
-    for (int j = 1; j <= 10; ++j)
-        parts.push_back(q.value(QStringLiteral("d%1").arg(j)).toDouble());
-    q.finish();
-    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
-    q.addBindValue(setId);
-    if (!q.exec()) return Failed(q);
-    if (!q.next()) return DbError{}; // gone: nothing to add
-    const QString summary = q.value(0).toString();
-    q.finish();
-    QList<Mei> lots;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return Failed(q);
-    q.addBindValue(setId);
-    if (!q.exec()) return Failed(q);
-    while (q.next()) {
-        Mei m;
-        m.MingCheng = q.value(QStringLiteral("Name")).toString();
-        for (const QualityIndex& idx : QualityIndices())
-            m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
-        lots << m;
-    }
-    QStringList names;
-    for (const Mei& m : lots)
-        names << m.MingCheng;
-    return SchemeHeadroom(lots, parts, LimitsOfSummary(summary, names));
+    const DbResult<StoredSet> set = LoadSetOfScheme(schemeId);
+    if (!set) return DbError{set.error()};
+    for (const StoredScheme& scheme : set->schemes)
+        if (scheme.id == schemeId)
+            return SchemeHeadroom(set->lots, scheme.parts, LimitsOfSummary(set->summary, LotNames(*set)));
+    return DbError{}; // gone meanwhile: nothing to add
 }
 
 } // namespace vestrel

@@ -2,9 +2,8 @@
 
 #include "blending/ExplainSolve.h"
 #include "blending/PanelTexts.h"
-#include "data/Dbconnection.h"
+#include "history/StoredSet.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
 
@@ -52,47 +51,16 @@ std::optional<double> CheapestContinuousBlend(const QList<Mei>& lots, const std:
 }
 
 DbResult<PriceCurve> LoadPriceCurve(qint64 setId) {
-    const DbSession session;
-    if (!session.ok()) return DbError{session.error()};
-    QSqlQuery q(session.db());
-    if (!q.prepare(QStringLiteral("SELECT xinxi FROM Lishi_fangan WHERE id=?"))) return Failed(q);
-    q.addBindValue(setId);
-    if (!q.exec()) return Failed(q);
-    if (!q.next()) return DbError{}; // gone: nothing to add
-    const QString summary = q.value(0).toString();
-    q.finish();
-
+    const DbResult<StoredSet> set = LoadStoredSet(setId);
+    if (!set) return DbError{set.error()};
     PriceCurve curve;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_Peibibiao WHERE followid=? ORDER BY id ASC"))) return Failed(q);
-    q.addBindValue(setId);
-    if (!q.exec()) return Failed(q);
-    while (q.next()) {
-        double k = 0;
-        for (int j = 1; j <= 10; ++j)
-            k += q.value(QStringLiteral("d%1").arg(j)).toDouble();
-        curve.points.push_back({int(std::lround(k)), q.value(QStringLiteral("JiaGe")).toDouble()});
-    }
-    q.finish();
+    for (const StoredScheme& scheme : set->schemes)
+        curve.points.push_back({scheme.k, scheme.price});
     std::stable_sort(curve.points.begin(), curve.points.end(),
                      [](const PricePoint& a, const PricePoint& b) { return a.k < b.k; });
-
-    QList<Mei> lots;
-    if (!q.prepare(QStringLiteral("SELECT * FROM Lishi_meitan WHERE followid=? ORDER BY id ASC"))) return Failed(q);
-    q.addBindValue(setId);
-    if (!q.exec()) return Failed(q);
-    while (q.next()) {
-        Mei m;
-        m.MingCheng = q.value(QStringLiteral("Name")).toString();
-        for (const QualityIndex& idx : QualityIndices())
-            m.*idx.member = q.value(QLatin1String(idx.column)).toDouble();
-        m.Kucun = q.value(QStringLiteral("kucun")).toDouble();
-        m.JiaGe = q.value(QStringLiteral("JiaGe")).toDouble();
-        lots << m;
-    }
-    QStringList names;
-    for (const Mei& m : lots)
-        names << m.MingCheng;
-    curve.continuous = CheapestContinuousBlend(lots, LimitsOfSummary(summary, names), TonnesOfSummary(summary, names));
+    const QStringList names = LotNames(*set);
+    curve.continuous =
+        CheapestContinuousBlend(set->lots, LimitsOfSummary(set->summary, names), TonnesOfSummary(set->summary, names));
     return curve;
 }
 

@@ -7,6 +7,7 @@
 #include "catalogue/Mei.h"
 #include "data/DbResult.h"
 #include "history/SetSummary.h"
+#include "history/StoredSet.h"
 
 #include <QList>
 #include <QString>
@@ -15,22 +16,6 @@
 #include <vector>
 
 namespace vestrel {
-
-struct StoredScheme {
-    int k = 0;
-    std::vector<double> parts; // one per lot of the set
-    double price = 0;
-};
-
-struct StoredSet {
-    qint64 id = 0;
-    QString summary;
-    QList<Mei> lots;                   // in panel order
-    std::vector<StoredScheme> schemes; // cheapest first
-};
-
-// Nothing when the set is gone (no reason given) or the database fails.
-DbResult<StoredSet> LoadStoredSet(qint64 setId);
 
 // The panel a set was run from, as far as its summary keeps it: lots, limits, tonnes and must-use lots.
 PanelTexts PanelOfSet(const StoredSet& set);
