@@ -107,12 +107,7 @@ private slots:
     void init() { m_folder = std::make_unique<test::TempProgramFolder>(); }
 
     void cleanup() {
-        QList<QPointer<QWidget>> owned;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (!w->parent()) owned << w;
-        for (const QPointer<QWidget>& w : owned)
-            delete w.data();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::deleteAllWindows();
         m_folder.reset();
     }
 

@@ -74,12 +74,7 @@ private slots:
     }
     void cleanup() {
         // Every window goes, so the next case builds them at its own scale.
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (!w->parent()) windows << w;
-        for (const QPointer<QWidget>& w : windows)
-            delete w.data();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::deleteAllWindows();
         QApplication::setFont(appFont);
         SetTwipScales({}, {});
         setScreenWidthProvider({});

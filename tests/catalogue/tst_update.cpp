@@ -57,9 +57,7 @@ private slots:
         setClock([] { return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)); });
     }
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::closeAllWindows();
         setClock({});
         QCOMPARE(ui->unexpected, 0);
         ui.reset();

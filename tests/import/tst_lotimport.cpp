@@ -101,9 +101,7 @@ private slots:
         ui = std::make_unique<test::ScriptedInteraction>();
     }
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::closeAllWindows();
         QCOMPARE(ui->unexpected, 0);
         ui.reset();
         folder.reset();

@@ -2,6 +2,8 @@
 
 #include "data/Dbconnection.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QTest>
 
 namespace vestrel::test {
@@ -75,6 +77,21 @@ TempProgramFolder::~TempProgramFolder() {
 
 QString TempProgramFolder::dbPath() const {
     return m_dir.filePath(QStringLiteral("coal.dat"));
+}
+
+void closeAllWindows() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void deleteAllWindows() {
+    QList<QPointer<QWidget>> owned;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!w->parent()) owned << w;
+    for (const QPointer<QWidget>& w : owned)
+        delete w.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace vestrel::test

@@ -57,6 +57,11 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Ends a case's windows: closes every top-level window, or deletes every one without a parent, and carries out
+// the deletions they queued.
+void closeAllWindows();
+void deleteAllWindows();
+
 // The child with that objectName, or nullptr.
 template <class T = QWidget> T* find(QObject* root, const QString& name) {
     return root ? root->findChild<T*>(name) : nullptr;
