@@ -7,6 +7,8 @@
 #include "lists/Export.h"
 #include "lists/ListViewFunction.h"
 
+#include "LotCatalogue.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,20 +26,6 @@ namespace {
 
 constexpr int kLots = 10000;
 constexpr int kRepeats = 7;
-
-ListData catalogue() {
-    ListData list;
-    SetLotColumns(list);
-    for (int i = 0; i < kLots; ++i) {
-        ListRow row;
-        row.text = QString::number(i + 1);
-        row.subItems << QStringLiteral("焦炭%1号").arg(i + 1);
-        for (int c = 2; c < kLotColumnCount; ++c)
-            row.subItems << QString::number((i * 7 + c * 13) % 1000 / 100.0, 'f', 2);
-        list.rows << row;
-    }
-    return list;
-}
 
 struct Times {
     double wallMs = -1;
@@ -79,7 +67,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vestrel-bench-export [TEMPLATE_FOLDER]\n");
         return 1;
     }
-    const ListData list = catalogue();
+    const ListData list = bench::LotCatalogue(kLots);
     const Times html = medianMs([&] { return ExportListHtml(list, dir.filePath(QStringLiteral("out.html"))); });
     const Times excel = medianMs([&] { return ExportListExcel(list, dir.filePath(QStringLiteral("out.xls"))); });
     std::printf("catalogue of %d lots, median of %d runs\n", kLots, kRepeats);

@@ -10,6 +10,8 @@
 #include "lists/ListViewFunction.h"
 #include "lists/XlsxExport.h"
 
+#include "LotCatalogue.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,20 +28,6 @@ namespace {
 
 constexpr int kLots = 10000;
 constexpr int kRepeats = 5;
-
-ListData catalogue() {
-    ListData list;
-    SetLotColumns(list);
-    for (int i = 0; i < kLots; ++i) {
-        ListRow row;
-        row.text = QString::number(i + 1);
-        row.subItems << QStringLiteral("焦炭%1号").arg(i + 1);
-        for (int c = 2; c < kLotColumnCount; ++c)
-            row.subItems << QString::number((i * 7 + c * 13) % 1000 / 100.0 + 0.01, 'f', 2);
-        list.rows << row;
-    }
-    return list;
-}
 
 QByteArray csvOf(const ListData& list) {
     QByteArray out;
@@ -95,7 +83,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     if (!dir.isValid() || !QDir(dir.path()).mkdir(QStringLiteral("template"))) return 1;
     setProgramFolder(dir.path());
-    const ListData list = catalogue();
+    const ListData list = bench::LotCatalogue(kLots, 0.01);
 
     const QString csv = dir.filePath(QStringLiteral("lots.csv"));
     QFile f(csv);
