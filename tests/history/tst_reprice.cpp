@@ -246,6 +246,14 @@ private slots:
         QVERIFY(compare && !compare->comparison().rows.empty());
         for (const ComparedK& r : compare->comparison().rows)
             QCOMPARE(r.difference, 0.0);
+
+        // The shown set deleted behind the window's back: the message says so rather than ending in nothing.
+        {
+            const DbSession session;
+            QVERIFY(QSqlQuery(session.db()).exec("DELETE FROM Lishi_fangan"));
+        }
+        test::find<QAction>(&w, "Toolbar1_zhibiaojiage")->trigger();
+        QCOMPARE(ui.lastMessageText(), QStringLiteral("读取方案失败：此方案已被删除。"));
     }
 };
 

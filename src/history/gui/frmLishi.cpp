@@ -434,7 +434,7 @@ void frmLishi::showHeadroom() {
     }
     const DbResult<Headroom> headroom = LoadHeadroom(schemeId);
     if (!headroom) {
-        showMessage(QStringLiteral("读取方案失败：") + headroom.error(), QString(), MsgIcon::Critical);
+        showReadFailure(headroom.error());
         return;
     }
     auto* view = new HeadroomView(this);
@@ -453,7 +453,7 @@ void frmLishi::showPriceCurve() {
     }
     const DbResult<PriceCurve> curve = LoadPriceCurve(m_currentSchemeId);
     if (!curve) {
-        showMessage(QStringLiteral("读取方案失败：") + curve.error(), QString(), MsgIcon::Critical);
+        showReadFailure(curve.error());
         return;
     }
     (new frmQuxian(*curve, this))->show();

@@ -72,6 +72,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // "读取方案失败：" and why.
+    static void showReadFailure(const QString& reason);
     void buildControls();
     int toolbarTwips() const;
     QSize ratioListChrome() const;

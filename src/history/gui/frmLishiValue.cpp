@@ -10,6 +10,12 @@
 
 namespace vestrel {
 
+void frmLishi::showReadFailure(const QString& reason) {
+    // No reason means the row was gone when it was read.
+    showMessage(QStringLiteral("读取方案失败：") + (reason.isEmpty() ? QStringLiteral("此方案已被删除。") : reason),
+                QString(), MsgIcon::Critical);
+}
+
 void frmLishi::showLimitPrices() {
     if (m_currentSchemeId == 0) {
         showMessage(QStringLiteral("请先选择一个历史配比方案。"));
@@ -17,7 +23,7 @@ void frmLishi::showLimitPrices() {
     }
     const DbResult<StoredSet> set = LoadStoredSet(m_currentSchemeId);
     if (!set) {
-        showMessage(QStringLiteral("读取方案失败：") + set.error(), QString(), MsgIcon::Critical);
+        showReadFailure(set.error());
         return;
     }
     const std::vector<LimitPrice> prices = SetLimitPrices(*set);
@@ -44,7 +50,7 @@ void frmLishi::repriceSet() {
     }
     const DbResult<StoredSet> set = LoadStoredSet(m_currentSchemeId);
     if (!set) {
-        showMessage(QStringLiteral("读取方案失败：") + set.error(), QString(), MsgIcon::Critical);
+        showReadFailure(set.error());
         return;
     }
     const RepriceOutcome out = RepriceSet(*set);
@@ -68,7 +74,7 @@ void frmLishi::compareSets() {
     const DbResult<StoredSet> a = LoadStoredSet(left.cell(selected[0], 0).toLongLong());
     const DbResult<StoredSet> b = LoadStoredSet(left.cell(selected[1], 0).toLongLong());
     if (!a || !b) {
-        showMessage(QStringLiteral("读取方案失败：") + (b ? a.error() : b.error()), QString(), MsgIcon::Critical);
+        showReadFailure(b ? a.error() : b.error());
         return;
     }
     (new frmBijiao(*a, *b, this))->show();
