@@ -161,11 +161,12 @@ void ReadSetSummary(const QString& summary, const QStringList& lotNames, PanelTe
 std::vector<SetLimit> LimitsOfSummary(const QString& summary, const QStringList& lotNames) {
     const PanelTexts t = panelOfSummary(summary, lotNames);
     std::vector<SetLimit> out;
-    for (const int x : SummaryOrder()) {
-        if (t.target(x).isEmpty()) continue;
+    for (const int x : SummaryOrder())
         if (const std::optional<double> v = ParseNumber(t.target(x)))
             out.push_back({x, PanelIndices()[size_t(x)].lowerLimit, *v});
-    }
+    for (const int x : SummaryOrder())
+        if (const std::optional<double> v = ParseNumber(t.advanced.otherSide[size_t(x)]))
+            out.push_back({x, !PanelIndices()[size_t(x)].lowerLimit, *v});
     return out;
 }
 

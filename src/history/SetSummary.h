@@ -25,7 +25,8 @@ struct SetLimit {
     double value = 0;
 };
 
-// The panel's limits of a summary ("硫分<=2.5 固定碳=>85 "), in the order the summary lists them.
+// The limits of a summary in the order it lists them: the panel's ("硫分<=2.5 固定碳=>85 "), then the other sides
+// of the "高级指标" dialog (" 硫分>=1.5").
 std::vector<SetLimit> LimitsOfSummary(const QString& summary, const QStringList& lotNames = {});
 // The tonnes a summary asked for (" 配50吨"), if any.
 std::optional<double> TonnesOfSummary(const QString& summary, const QStringList& lotNames = {});

@@ -44,9 +44,9 @@ private slots:
         QTest::newRow("a name holding a limit and a blank") << "灰分<=12  配9吨 甲 硫分<=1 乙必选"
                                                             << "4:12"
                                                             << "甲 硫分<=1 乙|丙";
-        QTest::newRow("summary order, other sides apart") << "全水<=8 硫分<=2.5 硅<=0.05  硫分>=1 最多2种"
-                                                          << "1:8 3:2.5 0:0.05"
-                                                          << "";
+        QTest::newRow("summary order, other sides last") << "全水<=8 硫分<=2.5 硅<=0.05  硫分>=1 最多2种"
+                                                         << "1:8 3:2.5 0:0.05 3:1+"
+                                                         << "";
         QTest::newRow("nothing readable") << "硫分<=abc "
                                           << ""
                                           << "";
