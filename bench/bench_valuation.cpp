@@ -20,9 +20,6 @@ using vestrel::bench::panel;
 namespace {
 
 constexpr int kRepeats = 5;
-} // namespace
-
-namespace {
 
 template <class F> double medianMs(F f) {
     std::vector<double> times;
@@ -36,6 +33,23 @@ template <class F> double medianMs(F f) {
     return times[times.size() / 2];
 }
 
+// Times the offer's break-even and the limit prices on one panel, prints its row and returns the break-even time.
+// The offer is the first lot of another seeded panel, at a typical price.
+double benchPanel(const QString& name, const PanelTexts& texts, std::uint64_t offerSeed) {
+    const QList<Mei> lots = ReadGridLots(texts);
+    Mei offer = ReadGridLots(panel(offerSeed, 0, false)).value(0);
+    offer.MingCheng = QStringLiteral("报价");
+    offer.JiaGe = 1650;
+    offer.Kucun = 1000;
+    BreakEven b;
+    const double be = medianMs([&] { b = BreakEvenPrice(lots, texts, offer); });
+    std::vector<LimitPrice> prices;
+    const double lp = medianMs([&] { prices = LimitPrices(lots, texts); });
+    std::printf("%-24s %12.2f %12.2f %s\n", name.toUtf8().constData(), be, lp,
+                BreakEvenText(b, offer.JiaGe).toUtf8().constData());
+    return be;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -45,26 +59,11 @@ int main(int argc, char** argv) {
     for (const bool extras : {false, true})
         for (const double squeeze : {0.0, -0.3})
             for (const std::uint64_t seed : {1u, 2u, 3u}) {
-                const PanelTexts texts = panel(seed, squeeze, extras);
-                const QList<Mei> lots = ReadGridLots(texts);
-                // The offer: the panel's first lot with other values, at a typical price.
-                const PanelTexts other = panel(seed + 100, 0, false);
-                Mei offer = ReadGridLots(other).value(0);
-                offer.MingCheng = QStringLiteral("报价");
-                offer.JiaGe = 1650;
-                offer.Kucun = 1000;
-                BreakEven b;
-                const double be = medianMs([&] { b = BreakEvenPrice(lots, texts, offer); });
-                std::vector<LimitPrice> prices;
-                const double lp = medianMs([&] { prices = LimitPrices(lots, texts); });
-                worst = std::max(worst, be);
-                const QByteArray name = QStringLiteral("10x12 %1 slack %2 #%3")
-                                            .arg(extras ? QStringLiteral("t+m") : QStringLiteral("   "))
-                                            .arg(-squeeze, 0, 'f', 1)
-                                            .arg(seed)
-                                            .toUtf8();
-                std::printf("%-24s %12.2f %12.2f %s\n", name.constData(), be, lp,
-                            BreakEvenText(b, offer.JiaGe).toUtf8().constData());
+                const QString name = QStringLiteral("10x12 %1 slack %2 #%3")
+                                         .arg(extras ? QStringLiteral("t+m") : QStringLiteral("   "))
+                                         .arg(-squeeze, 0, 'f', 1)
+                                         .arg(seed);
+                worst = std::max(worst, benchPanel(name, panel(seed, squeeze, extras), seed + 100));
             }
     // The same panels with the "高级指标" limits: a share bound and at most three lots, which the valuation
     // answers by leaving lots out in turn.
@@ -73,19 +72,8 @@ int main(int argc, char** argv) {
         PanelTexts texts = panel(seed, 0, false);
         texts.advanced.shares = {{QStringLiteral("焦2"), QStringLiteral("5"), QStringLiteral("40")}};
         texts.advanced.maxLots = QStringLiteral("3");
-        const QList<Mei> lots = ReadGridLots(texts);
-        Mei offer = ReadGridLots(panel(seed + 100, 0, false)).value(0);
-        offer.MingCheng = QStringLiteral("报价");
-        offer.JiaGe = 1650;
-        offer.Kucun = 1000;
-        BreakEven b;
-        const double be = medianMs([&] { b = BreakEvenPrice(lots, texts, offer); });
-        std::vector<LimitPrice> prices;
-        const double lp = medianMs([&] { prices = LimitPrices(lots, texts); });
-        worstCapped = std::max(worstCapped, be);
-        const QByteArray name = QStringLiteral("10x12 cap 3 share #%1").arg(seed).toUtf8();
-        std::printf("%-24s %12.2f %12.2f %s\n", name.constData(), be, lp,
-                    BreakEvenText(b, offer.JiaGe).toUtf8().constData());
+        worstCapped =
+            std::max(worstCapped, benchPanel(QStringLiteral("10x12 cap 3 share #%1").arg(seed), texts, seed + 100));
     }
     std::printf("slowest break-even median: %.2f ms (target 500)\n", worst);
     std::printf("slowest break-even median with a cap: %.2f ms\n", worstCapped);
